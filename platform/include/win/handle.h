@@ -1,0 +1,4 @@
+#pragma once
+#include "win/base.h"
+
+KW_API BOOL WINAPI CloseHandle(HANDLE h);
