@@ -51,6 +51,12 @@
 #if __has_include("win/net.h")
 #include "win/net.h"
 #endif
+#if __has_include("win/printers.h")
+#include "win/printers.h"
+#endif
+#if __has_include("win/monitor.h")
+#include "win/monitor.h"
+#endif
 #if __has_include("win/user.h")
 #include "win/user.h"
 #endif
