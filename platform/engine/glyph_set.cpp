@@ -1,10 +1,12 @@
 // EngComputeGlyphSet: the Unicode runs of a single-byte code range.
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <utility>
 #include <vector>
 
+#include "kw/hooks_engine.h"
 #include "win/winddi.h"
 #include "win/wstr.h"
 
@@ -13,6 +15,7 @@ namespace {
 // Glyph sets stay with the engine for the life of the process.
 std::mutex g_mu;
 std::vector<void*>* g_sets = new std::vector<void*>;
+std::atomic<bool> g_fail{false};
 
 // A byte the code page does not define alone (an unassigned code, a lead
 // byte) keeps its own value as its character, as the ANSI tables do for the
@@ -78,7 +81,7 @@ KW_API FD_GLYPHSET* APIENTRY EngComputeGlyphSet(INT nCodePage, INT nFirstChar, I
     return nullptr;
   }
   UINT cp = nCodePage == 0 ? GetACP() : UINT(nCodePage);
-  FD_GLYPHSET* gs = Build(MapRange(cp, nFirstChar, cChars));
+  FD_GLYPHSET* gs = g_fail ? nullptr : Build(MapRange(cp, nFirstChar, cChars));
   if (!gs) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -87,3 +90,9 @@ KW_API FD_GLYPHSET* APIENTRY EngComputeGlyphSet(INT nCodePage, INT nFirstChar, I
   g_sets->push_back(gs);
   return gs;
 }
+
+namespace kw::hooks {
+
+void EngineFailGlyphSets(bool on) { g_fail = on; }
+
+}  // namespace kw::hooks

@@ -9,6 +9,9 @@ void EngineSetAbort(bool cancelled);
 // EngCheckAbort calls made so far.
 uint64_t EngineCheckAbortCalls();
 
+// While on, EngComputeGlyphSet fails as it does when the engine is out of memory.
+void EngineFailGlyphSets(bool on);
+
 // A real hardware fault inside an engine service, for testing the driver's
 // exception guards: the next EngCheckAbort call raises it, once.
 enum class EngineFault { None, AccessViolation, IntegerDivideByZero };
