@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <atomic>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kw/hooks_module.h"
@@ -291,4 +293,31 @@ TEST_F(Modules, FaultInALoadedModuleIsMatchedToIt) {
   MODULEINFO mi{};
   EXPECT_EQ(ModuleHolding(rec.ExceptionAddress, &mi), h);
   EXPECT_TRUE(FreeLibrary(h));
+}
+
+TEST_F(Modules, ConcurrentLoadsKeepOneAttachAndOneDetach) {
+  HMODULE held = LoadLibraryW(u"KWTESTMOD.DLL");  // keeps the module in while the threads run
+  ASSERT_NE(held, nullptr);
+  constexpr int kThreads = 4, kRounds = 50;
+  std::vector<std::thread> threads;
+  std::atomic<int> sameHandle{0};
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < kRounds; ++i) {
+        HMODULE h = LoadLibraryW(u"kwtestmod.dll");
+        if (h == held) ++sameHandle;
+        WCHAR path[MAX_PATH];
+        GetModuleFileNameW(h, path, MAX_PATH);
+        FreeLibrary(h);
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(sameHandle.load(), kThreads * kRounds);
+  EXPECT_EQ(kw::hooks::ModuleUseCount(held), 1);
+  EXPECT_TRUE(FreeLibrary(held));
+  auto calls = TakeCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].reason, DWORD(DLL_PROCESS_ATTACH));
+  EXPECT_EQ(calls[1].reason, DWORD(DLL_PROCESS_DETACH));
 }
