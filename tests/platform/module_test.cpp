@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <dlfcn.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
