@@ -76,12 +76,12 @@ const ModuleResources* ResourcesOf(HMODULE module) {
 std::vector<LANGID> FallbackLanguages() {
   LANGID ui = g_uiLanguage.load();
   return {ui,
-          MAKELANGID(PRIMARYLANGID(ui), SUBLANG_NEUTRAL),
+          LANGID(MAKELANGID(PRIMARYLANGID(ui), SUBLANG_NEUTRAL)),
           0,
-          MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-          MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT),
-          MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-          MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL)};
+          LANGID(MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)),
+          LANGID(MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)),
+          LANGID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)),
+          LANGID(MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL))};
 }
 
 // The item of (type, name) in `language`, or with `anyLanguage` by the

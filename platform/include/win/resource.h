@@ -35,11 +35,11 @@
 #define RT_HTML MAKEINTRESOURCEW(23)
 #define RT_MANIFEST MAKEINTRESOURCEW(24)
 
-// Language identifiers (also declared by the locale area).
+// Language identifiers, spelled exactly as the locale area spells them.
 #ifndef MAKELANGID
-#define MAKELANGID(p, s) ((WORD)((((WORD)(s)) << 10) | (WORD)(p)))
-#define PRIMARYLANGID(l) ((WORD)(l) & 0x3ff)
-#define SUBLANGID(l) ((WORD)(l) >> 10)
+#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3ff)
+#define SUBLANGID(lgid) ((WORD)(lgid) >> 10)
 #endif
 #ifndef LANG_NEUTRAL
 #define LANG_NEUTRAL 0x00
@@ -47,6 +47,8 @@
 #define SUBLANG_NEUTRAL 0x00
 #define SUBLANG_DEFAULT 0x01
 #define SUBLANG_SYS_DEFAULT 0x02
+#endif
+#ifndef SUBLANG_ENGLISH_US
 #define SUBLANG_ENGLISH_US 0x01
 #endif
 
