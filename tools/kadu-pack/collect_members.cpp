@@ -57,7 +57,7 @@ bool AddFolder(Walk& w, const fs::path& dir, const std::string& ansiDir) {
     fs::file_status link = it->symlink_status(ec);
     if (fs::is_directory(link)) folders.push_back(*it);
     else if (fs::is_regular_file(it->status(ec))) files.push_back(*it);
-    else if (fs::is_symlink(link)) w.notes->push_back("skipped " + it->path().string() + ": links to folders are not followed");
+    else if (fs::is_symlink(link)) w.notes->push_back("skipped " + it->path().string() + ": a link to a folder or to nothing is skipped");
     else return Fail(w, it->path().string() + ": not a regular file or folder");
   }
   if (ec) return Fail(w, dir.string() + ": " + ec.message());
