@@ -27,8 +27,14 @@ struct KoraMember {
   std::optional<uint32_t> directoryLength = std::nullopt;
 };
 
+// A few bytes standing for the extractor's executable image.
+inline std::string StandInImage() {
+  static const char image[] = "MZ\x90\0 stand-in executable image";
+  return std::string(image, sizeof image - 1);
+}
+
 struct KoraArchive {
-  std::string stub = std::string("MZ\x90\0 stand-in executable image", 32);
+  std::string stub = StandInImage();
   std::vector<KoraMember> members;
   std::optional<uint32_t> count = std::nullopt;  // entry count as given instead of the member count
   std::string version = "1.10";
