@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "kw/handle_table.h"
 #include "kw/hooks_spooler.h"
 #include "kw/job_sink.h"
 
@@ -53,8 +54,10 @@ BOOL Fail(HANDLE printer, const void* bytes, DWORD size, DWORD error) {
 }  // namespace
 
 KW_API BOOL WINAPI WritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten) {
+  if (!kw::HandleGet(hPrinter, kw::HandleKind::Printer)) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_HANDLE);
+  // A printer opened without a job has nowhere to put the bytes.
   kw::JobSink* sink = kw::PrinterSink(hPrinter);
-  if (!sink) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_HANDLE);
+  if (!sink) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_PRINTER_STATE);
   if (!pcWritten || (!pBuf && cbBuf != 0)) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_PARAMETER);
   *pcWritten = 0;
   DWORD error = 0;

@@ -31,7 +31,8 @@ struct PrinterSinkBinding {
 // A printer handle (HandleKind::Printer) that owns `sink`; the sink is closed
 // when the handle is closed.
 HANDLE PrinterHandleForSink(JobSink* sink);
-// The sink of a live printer handle, or nullptr (ERROR_INVALID_HANDLE).
+// The sink of a live printer handle; nullptr for a printer without one or
+// a handle that is not a printer (ERROR_INVALID_HANDLE).
 JobSink* PrinterSink(HANDLE printer);
 
 }  // namespace kw
