@@ -2,6 +2,7 @@
 // for tests, and calls can be made to fail as a broken port or a deleted job would.
 #include "win/spooler.h"
 
+#include <atomic>
 #include <mutex>
 
 #include "kw/handle_table.h"
@@ -13,13 +14,15 @@ namespace {
 using kw::hooks::SpoolerRecordMode;
 using kw::hooks::WritePrinterCall;
 
+// The settings are atomics so that a call with recording off and no failure
+// armed takes no lock here.
 struct Record {
-  std::mutex mu;
+  std::mutex mu;  // guards calls
   std::vector<WritePrinterCall> calls;
-  SpoolerRecordMode mode = SpoolerRecordMode::Bytes;
-  uint64_t seen = 0;     // calls since failure was armed
-  uint64_t failFrom = 0;  // 0: never fail
-  DWORD failError = ERROR_WRITE_FAULT;
+  std::atomic<SpoolerRecordMode> mode{SpoolerRecordMode::Bytes};
+  std::atomic<uint64_t> seen{0};      // calls since failure was armed
+  std::atomic<uint64_t> failFrom{0};  // 0: never fail
+  std::atomic<DWORD> failError{ERROR_WRITE_FAULT};
 };
 
 Record& R() {
@@ -30,18 +33,19 @@ Record& R() {
 // Counts the call and says whether it must fail, and with which error.
 bool InjectedFailure(DWORD* error) {
   Record& r = R();
-  std::lock_guard<std::mutex> lock(r.mu);
-  ++r.seen;
-  *error = r.failError;
-  return r.failFrom != 0 && r.seen >= r.failFrom;
+  uint64_t n = ++r.seen;
+  uint64_t from = r.failFrom.load();
+  *error = r.failError.load();
+  return from != 0 && n >= from;
 }
 
 void Remember(HANDLE printer, const void* bytes, DWORD size, BOOL result) {
   Record& r = R();
-  std::lock_guard<std::mutex> lock(r.mu);
-  if (r.mode == SpoolerRecordMode::Off) return;
+  SpoolerRecordMode mode = r.mode.load();
+  if (mode == SpoolerRecordMode::Off) return;
   WritePrinterCall call{printer, size, result, {}};
-  if (r.mode == SpoolerRecordMode::Bytes && bytes) call.bytes.assign(static_cast<const char*>(bytes), size);
+  if (mode == SpoolerRecordMode::Bytes && bytes) call.bytes.assign(static_cast<const char*>(bytes), size);
+  std::lock_guard<std::mutex> lock(r.mu);
   r.calls.push_back(std::move(call));
 }
 
@@ -54,9 +58,10 @@ BOOL Fail(HANDLE printer, const void* bytes, DWORD size, DWORD error) {
 }  // namespace
 
 KW_API BOOL WINAPI WritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten) {
-  if (!kw::HandleGet(hPrinter, kw::HandleKind::Printer)) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_HANDLE);
+  auto* binding = static_cast<kw::PrinterSinkBinding*>(kw::HandleGet(hPrinter, kw::HandleKind::Printer));
+  if (!binding) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_HANDLE);
   // A printer opened without a job has nowhere to put the bytes.
-  kw::JobSink* sink = kw::PrinterSink(hPrinter);
+  kw::JobSink* sink = binding->sink;
   if (!sink) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_PRINTER_STATE);
   if (!pcWritten || (!pBuf && cbBuf != 0)) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_PARAMETER);
   *pcWritten = 0;
@@ -82,18 +87,14 @@ size_t SpoolerWriteCallCount() {
   return r.calls.size();
 }
 
-void SpoolerSetRecordMode(SpoolerRecordMode mode) {
-  Record& r = R();
-  std::lock_guard<std::mutex> lock(r.mu);
-  r.mode = mode;
-}
+void SpoolerSetRecordMode(SpoolerRecordMode mode) { R().mode = mode; }
 
 void SpoolerFailWritesFrom(uint64_t n, DWORD error) {
   Record& r = R();
-  std::lock_guard<std::mutex> lock(r.mu);
+  r.failFrom = 0;
   r.seen = 0;
-  r.failFrom = n;
   r.failError = error;
+  r.failFrom = n;
 }
 
 void SpoolerResetHooks() {
