@@ -46,6 +46,7 @@ typedef struct _devicemodeW DEVMODEW, *PDEVMODEW;
 #define INDEX_DrvEnableSurface 3L
 #define INDEX_DrvDisableSurface 4L
 #define INDEX_DrvResetPDEV 7L
+#define INDEX_DrvDisableDriver 8L
 #define INDEX_DrvRealizeBrush 12L
 #define INDEX_DrvDitherColor 13L
 #define INDEX_DrvStrokePath 14L
