@@ -88,11 +88,6 @@ bool CopyBytes(const BltArea& a) {
   return true;
 }
 
-BYTE Nibble(const BYTE* row, LONG x) { return x & 1 ? row[x / 2] & 0x0F : row[x / 2] >> 4; }
-void SetNibble(BYTE* row, LONG x, BYTE v) {
-  row[x / 2] = x & 1 ? BYTE((row[x / 2] & 0xF0) | v) : BYTE((row[x / 2] & 0x0F) | (v << 4));
-}
-
 bool CopyNibbles(const BltArea& a) {
   LONG width = a.rect.right - a.rect.left;
   std::vector<BYTE> row(static_cast<size_t>(width));
@@ -162,9 +157,8 @@ BOOL Blt(SURFOBJ* dst, SURFOBJ* src, CLIPOBJ* pco, XLATEOBJ* xlo, const RECTL* p
   if (rop.usesSource) a.shift = {pptlSrc->x - prcl->left, pptlSrc->y - prcl->top};
   RECTL bounds = *prcl;
   if (!Intersect(&bounds, RECTL{0, 0, dst->sizlBitmap.cx, dst->sizlBitmap.cy})) return TRUE;
-  if (rop.usesSource &&
-      !Intersect(&bounds, RECTL{-a.shift.x, -a.shift.y, src->sizlBitmap.cx - a.shift.x,
-                                src->sizlBitmap.cy - a.shift.y}))
+  if (rop.usesSource && !Intersect(&bounds, RECTL{-a.shift.x, -a.shift.y, src->sizlBitmap.cx - a.shift.x,
+                                                  src->sizlBitmap.cy - a.shift.y}))
     return TRUE;
   bool touched = false;
   for (const RECTL& c : clips) {
@@ -183,8 +177,8 @@ BOOL Blt(SURFOBJ* dst, SURFOBJ* src, CLIPOBJ* pco, XLATEOBJ* xlo, const RECTL* p
 }  // namespace
 }  // namespace kw::engine
 
-KW_API BOOL APIENTRY EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ* pco, XLATEOBJ* pxlo,
-                               RECTL* prclTrg, POINTL* pptlSrc, POINTL*, BRUSHOBJ*, POINTL*, ROP4 rop4) {
+KW_API BOOL APIENTRY EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclTrg,
+                               POINTL* pptlSrc, POINTL*, BRUSHOBJ*, POINTL*, ROP4 rop4) {
   const kw::engine::RopEntry* rop = kw::engine::FindRop(rop4);
   // The mask matters only when the ROP4's two halves differ; that needs the
   // mask operations, which are not in the table yet.

@@ -10,6 +10,13 @@ inline BYTE* RowAt(const SURFOBJ* so, LONG y) {
   return static_cast<BYTE*>(so->pvScan0) + intptr_t(y) * intptr_t(so->lDelta);
 }
 
+// Pixel `x` of a four-bit row; the left pixel of a byte is its high nibble.
+inline BYTE Nibble(const BYTE* row, LONG x) { return x & 1 ? row[x / 2] & 0x0F : row[x / 2] >> 4; }
+inline void SetNibble(BYTE* row, LONG x, BYTE v) {
+  v &= 0x0F;
+  row[x / 2] = x & 1 ? BYTE((row[x / 2] & 0xF0) | v) : BYTE((row[x / 2] & 0x0F) | (v << 4));
+}
+
 // Copies `count` pixels from bit `x` of `row` to the start of `out`; the
 // unused low bits of the last byte of `out` are cleared.
 void ReadBits(const BYTE* row, LONG x, LONG count, BYTE* out);

@@ -6,15 +6,9 @@
 namespace kw::engine {
 
 ULONG FormatBits(ULONG iFormat) {
-  switch (iFormat) {
-    case BMF_1BPP: return 1;
-    case BMF_4BPP: return 4;
-    case BMF_8BPP: return 8;
-    case BMF_16BPP: return 16;
-    case BMF_24BPP: return 24;
-    case BMF_32BPP: return 32;
-    default: return 0;
-  }
+  // Indexed by format, BMF_1BPP to BMF_32BPP; the compressed ones have none.
+  static const ULONG kBits[] = {0, 1, 4, 8, 16, 24, 32};
+  return iFormat < sizeof kBits / sizeof kBits[0] ? kBits[iFormat] : 0;
 }
 
 uint64_t RowBytes(ULONG iFormat, LONG cx) { return (uint64_t(cx) * FormatBits(iFormat) + 7) / 8; }

@@ -38,13 +38,24 @@ bool HasRequired(const EngineHost* host) {
   return true;
 }
 
+// A driver that exports DrvQueryDriverInfo must say that it runs in user
+// mode, the only mode this engine has; one without it is taken as it is.
+bool RunsInUserMode(EngineHost* host) {
+  auto query = reinterpret_cast<PFN_DrvQueryDriverInfo>(GetProcAddress(host->module, "DrvQueryDriverInfo"));
+  if (!query) return true;
+  DWORD userMode = 0, needed = 0;
+  BOOL ok = query(DRVQUERY_USERMODE, &userMode, sizeof userMode, &needed);
+  EngineHostRecord(host, EngineCall::QueryDriverInfo, ok && userMode == 1);
+  return ok && userMode == 1;
+}
+
 }  // namespace
 
 const char* EngineCallName(EngineCall call) {
-  static const char* const kNames[] = {"EnableDriver", "EnablePDEV",   "CompletePDEV", "EnableSurface",
-                                       "StartDoc",     "StartPage",    "StartBanding", "Draw",
-                                       "NextBand",     "SendPage",     "EndDoc",       "ResetPDEV",
-                                       "DisableSurface", "DisablePDEV", "DisableDriver"};
+  static const char* const kNames[] = {
+      "QueryDriverInfo", "EnableDriver",   "EnablePDEV",  "CompletePDEV", "EnableSurface", "StartDoc",
+      "StartPage",       "StartBanding",   "Draw",        "NextBand",     "SendPage",      "EndDoc",
+      "ResetPDEV",       "DisableSurface", "DisablePDEV", "DisableDriver"};
   size_t i = size_t(call);
   return i < sizeof kNames / sizeof kNames[0] ? kNames[i] : "?";
 }
@@ -62,10 +73,14 @@ EngineHost* EngineHostOpen(HMODULE module, const EngineHostOptions& options) {
   auto* host = new EngineHost;
   host->module = module;
   host->options = options;
+  if (!RunsInUserMode(host)) {
+    delete host;
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+  }
   BOOL ok = enable(options.engineVersion, sizeof(DRVENABLEDATA), &host->driver);
   EngineHostRecord(host, EngineCall::EnableDriver, ok);
-  if (ok && host->driver.pdrvfn)
-    host->functions.assign(host->driver.pdrvfn, host->driver.pdrvfn + host->driver.c);
+  if (ok && host->driver.pdrvfn) host->functions.assign(host->driver.pdrvfn, host->driver.pdrvfn + host->driver.c);
   if (!ok || !HasRequired(host)) {
     DWORD error = ok ? DWORD(ERROR_PROC_NOT_FOUND) : GetLastError();
     delete host;
@@ -111,8 +126,8 @@ BOOL EngineHostMakePdev(EngineHost* host, const EnginePdevSpec& spec, EnginePdev
     out->hdev = nullptr;
     return FALSE;
   }
-  std::memcpy(&out->gdi, caps, std::min<size_t>(spec.cjCaps, sizeof out->gdi));
-  std::memcpy(&out->dev, dev, std::min<size_t>(spec.cjDevInfo, sizeof out->dev));
+  if (caps && spec.cjCaps) std::memcpy(&out->gdi, caps, std::min<size_t>(spec.cjCaps, sizeof out->gdi));
+  if (dev && spec.cjDevInfo) std::memcpy(&out->dev, dev, std::min<size_t>(spec.cjDevInfo, sizeof out->dev));
   out->dhpdev = dhpdev;
   EngineDeviceSetPdev(out->hdev, dhpdev);
   EngineHostFunction<PFN_DrvCompletePDEV>(host, INDEX_DrvCompletePDEV)(dhpdev, out->hdev);
@@ -266,8 +281,8 @@ std::string EngineHostTrace(const EngineHost* host) {
     if (r.call == EngineCall::StartBanding || r.call == EngineCall::NextBand)
       out += "(" + std::to_string(r.origin.x) + "," + std::to_string(r.origin.y) + ")";
     if (r.call == EngineCall::Draw)
-      out += "[" + std::to_string(r.band.left) + "," + std::to_string(r.band.top) + "," +
-             std::to_string(r.band.right) + "," + std::to_string(r.band.bottom) + "]";
+      out += "[" + std::to_string(r.band.left) + "," + std::to_string(r.band.top) + "," + std::to_string(r.band.right) +
+             "," + std::to_string(r.band.bottom) + "]";
     if (!r.result) out += "=0";
   }
   return out;

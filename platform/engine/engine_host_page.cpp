@@ -78,9 +78,12 @@ BOOL PagePath(EngineHost* host, const EnginePage& page) {
 
 bool EngineHostBands(const EngineHost* host) {
   switch (host->options.path) {
-    case EnginePagePath::Banding: return true;
-    case EnginePagePath::SendPage: return false;
-    default: return AutoBands(host);
+    case EnginePagePath::Banding:
+      return true;
+    case EnginePagePath::SendPage:
+      return false;
+    default:
+      return AutoBands(host);
   }
 }
 

@@ -40,7 +40,8 @@ Fn EngineHostFunction(const EngineHost* host, ULONG index) {
   return nullptr;
 }
 
-void EngineHostRecord(EngineHost* host, EngineCall call, BOOL result, POINTL origin = {0, 0}, RECTL band = {0, 0, 0, 0});
+void EngineHostRecord(EngineHost* host, EngineCall call, BOOL result, POINTL origin = {0, 0},
+                      RECTL band = {0, 0, 0, 0});
 
 // DrvEnablePDEV and DrvCompletePDEV into `out`; FALSE leaves nothing enabled.
 BOOL EngineHostMakePdev(EngineHost* host, const EnginePdevSpec& spec, EnginePdevState* out);

@@ -6,10 +6,11 @@ namespace {
 
 void FillRow(BYTE* row, ULONG format, LONG x, LONG count, ULONG color) {
   switch (format) {
-    case BMF_1BPP: kw::engine::FillBits(row, x, count, int(color & 1)); return;
+    case BMF_1BPP:
+      kw::engine::FillBits(row, x, count, int(color & 1));
+      return;
     case BMF_4BPP:
-      for (LONG i = x; i < x + count; ++i)
-        row[i / 2] = i & 1 ? BYTE((row[i / 2] & 0xF0) | (color & 0x0F)) : BYTE((row[i / 2] & 0x0F) | ((color & 0x0F) << 4));
+      for (LONG i = x; i < x + count; ++i) kw::engine::SetNibble(row, i, BYTE(color));
       return;
     default: {
       // Whole-byte pixels, least significant byte first.

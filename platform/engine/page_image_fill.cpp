@@ -24,8 +24,7 @@ void PutPixel(SURFOBJ* so, LONG x, LONG y, bool black) {
   BYTE* row = engine::RowAt(so, y);
   ULONG bits = engine::FormatBits(so->iBitmapFormat);
   if (bits == 4) {
-    BYTE v = black ? 0x0 : 0xF;
-    row[x / 2] = x & 1 ? BYTE((row[x / 2] & 0xF0) | v) : BYTE((row[x / 2] & 0x0F) | (v << 4));
+    engine::SetNibble(row, x, black ? 0x0 : 0xF);
     return;
   }
   BYTE* p = row + size_t(x) * (bits / 8);

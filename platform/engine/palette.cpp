@@ -29,11 +29,15 @@ constexpr ULONG kMaxIndexed = 1u << 16;
 
 bool Valid(ULONG iMode, ULONG cColors, FLONG r, FLONG g, FLONG b) {
   switch (iMode) {
-    case PAL_INDEXED: return cColors > 0 && cColors <= kMaxIndexed;
-    case PAL_BITFIELDS: return r != 0 && g != 0 && b != 0 && (r & g) == 0 && (r & b) == 0 && (g & b) == 0;
+    case PAL_INDEXED:
+      return cColors > 0 && cColors <= kMaxIndexed;
+    case PAL_BITFIELDS:
+      return r != 0 && g != 0 && b != 0 && (r & g) == 0 && (r & b) == 0 && (g & b) == 0;
     case PAL_RGB:
-    case PAL_BGR: return true;
-    default: return false;
+    case PAL_BGR:
+      return true;
+    default:
+      return false;
   }
 }
 

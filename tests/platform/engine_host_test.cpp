@@ -1,3 +1,5 @@
+#include "kw/engine_host.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "fixtures/fake_driver.h"
-#include "kw/engine_host.h"
 #include "kw/hooks_engine.h"
 #include "windows.h"
 
@@ -106,11 +107,11 @@ TEST_F(EngineHostTest, PagePathSequence) {
   job.pages.resize(2);
   ASSERT_TRUE(kw::EngineHostRunJob(host_, job));
   EXPECT_EQ(Trace(),
-            "EnableDriver EnablePDEV CompletePDEV EnableSurface StartDoc "
+            "QueryDriverInfo EnableDriver EnablePDEV CompletePDEV EnableSurface StartDoc "
             "StartPage Draw[0,0,128,60] SendPage StartPage Draw[0,0,128,60] SendPage "
             "EndDoc DisableSurface DisablePDEV");
   EXPECT_EQ(DriverLog(),
-            "EnableDriver 131072 16\n"
+            "QueryDriverInfo 1\nEnableDriver 131072 16\n"
             "EnablePDEV device=Test Printer port=LPT1: caps=320 devinfo=312 patterns=6 dm0=none\n"
             "CompletePDEV\nEnableSurface\nStartDoc Report 42\n"
             "StartPage 1\nSendPage\nStartPage 2\nSendPage\nEndDoc 0\nDisableSurface\nDisablePDEV\n");
@@ -131,7 +132,7 @@ TEST_F(EngineHostTest, BandingLoopUntilTheDriverEndsThePage) {
   job.pages.resize(1);
   ASSERT_TRUE(kw::EngineHostRunJob(host_, job));
   EXPECT_EQ(Trace(),
-            "EnableDriver EnablePDEV CompletePDEV EnableSurface StartDoc StartPage "
+            "QueryDriverInfo EnableDriver EnablePDEV CompletePDEV EnableSurface StartDoc StartPage "
             "StartBanding(0,0) Draw[0,0,128,20] NextBand(0,20) Draw[0,20,128,40] NextBand(0,40) "
             "Draw[0,40,128,60] NextBand(-1,-1) EndDoc DisableSurface DisablePDEV");
 }
@@ -281,10 +282,11 @@ TEST_F(EngineHostTest, ResetBetweenPages) {
   job.pages.resize(2);
   job.pages[1].resetBefore = &second;
   ASSERT_TRUE(kw::EngineHostRunJob(host_, job));
-  EXPECT_EQ(Trace(),
-            "EnableDriver EnablePDEV CompletePDEV EnableSurface StartDoc StartPage Draw[0,0,128,60] SendPage "
-            "EnablePDEV CompletePDEV ResetPDEV DisableSurface DisablePDEV EnableSurface "
-            "StartPage Draw[0,0,128,60] SendPage EndDoc DisableSurface DisablePDEV");
+  EXPECT_EQ(
+      Trace(),
+      "QueryDriverInfo EnableDriver EnablePDEV CompletePDEV EnableSurface StartDoc StartPage Draw[0,0,128,60] SendPage "
+      "EnablePDEV CompletePDEV ResetPDEV DisableSurface DisablePDEV EnableSurface "
+      "StartPage Draw[0,0,128,60] SendPage EndDoc DisableSurface DisablePDEV");
   // The new PDEV continued the old one's page count.
   EXPECT_NE(DriverLog().find("device=Second"), std::string::npos);
   EXPECT_NE(DriverLog().find("StartPage 2"), std::string::npos);
@@ -327,10 +329,12 @@ TEST_F(EngineHostTest, FailuresEndTheJobCleanly) {
     const char* trace;
     const char* endDoc;
   } cases[] = {
-      {"PDEV refused", 0, true, 0, "EnableDriver EnablePDEV=0", nullptr},
-      {"surface refused", 0, false, 1, "EnableDriver EnablePDEV CompletePDEV EnableSurface=0 DisablePDEV", nullptr},
+      {"PDEV refused", 0, true, 0, "QueryDriverInfo EnableDriver EnablePDEV=0", nullptr},
+      {"surface refused", 0, false, 1,
+       "QueryDriverInfo EnableDriver EnablePDEV CompletePDEV EnableSurface=0 DisablePDEV", nullptr},
       {"second page refused", 2, false, 0,
-       "EnableDriver EnablePDEV CompletePDEV EnableSurface StartDoc StartPage Draw[0,0,128,60] SendPage "
+       "QueryDriverInfo EnableDriver EnablePDEV CompletePDEV EnableSurface StartDoc StartPage Draw[0,0,128,60] "
+       "SendPage "
        "StartPage=0 EndDoc DisableSurface DisablePDEV",
        "EndDoc 1"},
   };
@@ -411,6 +415,11 @@ TEST_F(EngineHostTest, DriversTheEngineDoesNotLoad) {
   old.engineVersion = 0x10000;
   SetLastError(0);
   EXPECT_EQ(Open(config, old), nullptr);
+  // A driver that does not run in user mode.
+  config.userMode = 0;
+  EXPECT_EQ(Open(config), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_SUPPORTED));
+  EXPECT_EQ(DriverLog(), "QueryDriverInfo 1\n");
   // A module without DrvEnableDriver.
   HMODULE plain = LoadLibraryW(u"KWTESTMOD.DLL");
   ASSERT_NE(plain, nullptr);

@@ -130,9 +130,8 @@ TEST_F(EngineSurface, RefusesWhatCannotBeABitmap) {
     LONG width;
     ULONG format;
   } cases[] = {
-      {{0, 5}, 0, BMF_1BPP},         {{5, 0}, 0, BMF_1BPP},     {{-1, 5}, 0, BMF_8BPP},
-      {{5, 5}, 0, 0},                {{5, 5}, 0, BMF_JPEG},     {{5, 5}, 0, BMF_8RLE},
-      {{5, 5}, -4, BMF_8BPP},        {{0x7FFFFFFF, 0x7FFFFFFF}, 0, BMF_32BPP},
+      {{0, 5}, 0, BMF_1BPP}, {{5, 0}, 0, BMF_1BPP}, {{-1, 5}, 0, BMF_8BPP}, {{5, 5}, 0, 0},
+      {{5, 5}, 0, BMF_JPEG}, {{5, 5}, 0, BMF_8RLE}, {{5, 5}, -4, BMF_8BPP}, {{0x7FFFFFFF, 0x7FFFFFFF}, 0, BMF_32BPP},
   };
   for (const Case& c : cases) {
     SetLastError(0);
@@ -326,7 +325,10 @@ TEST_F(EngineSurface, Palettes) {
   struct Bad {
     ULONG mode, count;
     FLONG r, g, b;
-  } bad[] = {{0, 0, 0, 0, 0}, {0x10, 0, 0, 0, 0}, {PAL_INDEXED, 0, 0, 0, 0}, {PAL_BITFIELDS, 0, 0xFF, 0xFF00, 0},
+  } bad[] = {{0, 0, 0, 0, 0},
+             {0x10, 0, 0, 0, 0},
+             {PAL_INDEXED, 0, 0, 0, 0},
+             {PAL_BITFIELDS, 0, 0xFF, 0xFF00, 0},
              {PAL_BITFIELDS, 0, 0xFF, 0x1FF, 0xFF0000}};
   for (const Bad& c : bad) {
     SetLastError(0);
@@ -495,7 +497,11 @@ TEST_F(EngineSurface, WhatTheCopiesDoNotDoYet) {
     DWORD error;
   } cases[] = {
       {"between formats", colour, mono.so, {}, 0xCCCC, ERROR_NOT_SUPPORTED},
-      {"a complex clip", mono.so, mono.so, {0, {0, 0, 4, 4}, DC_COMPLEX, FC_COMPLEX, TC_RECTANGLES, 0}, 0xCCCC,
+      {"a complex clip",
+       mono.so,
+       mono.so,
+       {0, {0, 0, 4, 4}, DC_COMPLEX, FC_COMPLEX, TC_RECTANGLES, 0},
+       0xCCCC,
        ERROR_NOT_SUPPORTED},
       {"another raster operation", mono.so, mono.so, {}, 0x6666, ERROR_NOT_SUPPORTED},
       {"a mask", mono.so, mono.so, {}, 0xAACC, ERROR_NOT_SUPPORTED},

@@ -1,6 +1,6 @@
 // The graphics engine's side of printing, as one reusable host for tests and
 // programs: given a loaded printer graphics driver it makes the driver calls
-// in the engine's order — DrvEnableDriver; DrvEnablePDEV, DrvCompletePDEV,
+// in the engine's order — DrvQueryDriverInfo, DrvEnableDriver; DrvEnablePDEV, DrvCompletePDEV,
 // DrvEnableSurface; DrvStartDoc; per page DrvStartPage and then either the
 // banding loop (DrvStartBanding, the engine draws the band, DrvNextBand, until
 // the driver answers the origin (-1, -1)) or the page path (the engine draws
@@ -26,6 +26,7 @@ struct EngineHost;
 
 // The calls the host makes; Draw is the engine drawing a band (or the page).
 enum class EngineCall : uint8_t {
+  QueryDriverInfo,
   EnableDriver,
   EnablePDEV,
   CompletePDEV,
@@ -47,11 +48,11 @@ const char* EngineCallName(EngineCall call);
 
 struct EngineCallRecord {
   EngineCall call;
-  BOOL result;     // the driver's answer (TRUE for calls that answer nothing,
-                   // a handle or PDEV counts as TRUE when not null)
-  ULONG page;      // page of the document, from 1; 0 outside pages
-  POINTL origin;   // StartBanding, NextBand: the band origin the driver gave
-  RECTL band;      // Draw: the band on the page
+  BOOL result;    // the driver's answer (TRUE for calls that answer nothing,
+                  // a handle or PDEV counts as TRUE when not null)
+  ULONG page;     // page of the document, from 1; 0 outside pages
+  POINTL origin;  // StartBanding, NextBand: the band origin the driver gave
+  RECTL band;     // Draw: the band on the page
 };
 
 enum class EnginePagePath : uint8_t {
@@ -107,8 +108,8 @@ struct EngineBand {
 using EngineDrawPage = std::function<bool(const EngineBand& band)>;
 
 struct EnginePage {
-  const EnginePageImage* image = nullptr;  // copied into every band first
-  EngineDrawPage draw;                     // then called for every band
+  const EnginePageImage* image = nullptr;       // copied into every band first
+  EngineDrawPage draw;                          // then called for every band
   const EnginePdevSpec* resetBefore = nullptr;  // the application's ResetDC before the page
 };
 
@@ -119,10 +120,12 @@ struct EngineJob {
   std::vector<EnginePage> pages;
 };
 
-// DrvEnableDriver of a loaded driver module. nullptr, last error set, when
-// the module has no DrvEnableDriver, refuses, or lacks a function every driver
-// must have (DrvEnablePDEV, DrvCompletePDEV, DrvDisablePDEV, DrvEnableSurface,
-// DrvDisableSurface).
+// DrvQueryDriverInfo (when the module exports it) and DrvEnableDriver of a
+// loaded driver module. nullptr, last error set, when the driver says it does
+// not run in user mode (ERROR_NOT_SUPPORTED), has no DrvEnableDriver,
+// refuses, or lacks a function every driver must have (DrvEnablePDEV,
+// DrvCompletePDEV, DrvDisablePDEV, DrvEnableSurface, DrvDisableSurface).
+// One host is used by one thread at a time.
 EngineHost* EngineHostOpen(HMODULE module, const EngineHostOptions& options = {});
 // Ends what is still open (a started document is ended as aborted), then
 // DrvDisableDriver. The module stays loaded: it is the caller's.

@@ -32,11 +32,11 @@ size_t EngineLiveSurfaces();
 
 // What the engine keeps about a surface beyond its SURFOBJ.
 struct EngineSurfaceInfo {
-  FLONG hooks = 0;       // EngAssociateSurface's flHooks
-  HDEV hdev = nullptr;   // the device it is associated with
-  bool banding = false;  // EngMarkBandingSurface was called
-  ULONG locks = 0;       // EngLockSurface calls not yet unlocked
-  bool ownsBits = false; // the engine allocated the bits
+  FLONG hooks = 0;        // EngAssociateSurface's flHooks
+  HDEV hdev = nullptr;    // the device it is associated with
+  bool banding = false;   // EngMarkBandingSurface was called
+  ULONG locks = 0;        // EngLockSurface calls not yet unlocked
+  bool ownsBits = false;  // the engine allocated the bits
 };
 // false when the handle is not live.
 bool EngineSurfaceQuery(HSURF hsurf, EngineSurfaceInfo* info);
@@ -46,8 +46,8 @@ void EngineFailPaletteAt(uint64_t n);
 size_t EngineLivePalettes();
 struct EnginePaletteInfo {
   ULONG mode = 0;
-  std::vector<ULONG> colors;  // PAL_INDEXED entries
-  FLONG masks[3] = {0, 0, 0}; // PAL_BITFIELDS red, green, blue
+  std::vector<ULONG> colors;   // PAL_INDEXED entries
+  FLONG masks[3] = {0, 0, 0};  // PAL_BITFIELDS red, green, blue
 };
 bool EnginePaletteQuery(HPALETTE hpal, EnginePaletteInfo* info);
 
