@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace kadu_test {
@@ -40,17 +41,18 @@ PclRasterDecode RasterCapture::Decode(bool seedResetPerBlock) const {
 }
 
 ::testing::AssertionResult SameImage(const std::vector<RasterRow>& expected, const std::vector<RasterRow>& got) {
-  if (got.size() > expected.size()) {
-    return ::testing::AssertionFailure() << got.size() << " rows decoded, " << expected.size() << " sent";
-  }
-  for (size_t y = 0; y < expected.size(); ++y) {
-    RasterRow white(expected[y].size(), 0);
+  size_t rows = std::max(expected.size(), got.size());
+  for (size_t y = 0; y < rows; ++y) {
+    size_t width = y < expected.size() ? expected[y].size() : got[y].size();
+    RasterRow white(width, 0);
+    const RasterRow& want = y < expected.size() ? expected[y] : white;
     const RasterRow& g = y < got.size() ? got[y] : white;
-    if (g != expected[y]) {
+    if (g != want) {
       size_t x = 0;
-      while (x < g.size() && x < expected[y].size() && g[x] == expected[y][x]) ++x;
-      return ::testing::AssertionFailure()
-             << "row " << y << " differs at byte " << x << (y < got.size() ? "" : " (row missing)");
+      while (x < g.size() && x < want.size() && g[x] == want[x]) ++x;
+      return ::testing::AssertionFailure() << "row " << y << " differs at byte " << x
+                                           << (y < got.size() ? "" : " (row missing)")
+                                           << (y < expected.size() ? "" : " (row added)");
     }
   }
   return ::testing::AssertionSuccess();

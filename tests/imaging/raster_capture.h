@@ -27,7 +27,7 @@ struct RasterCapture {
 };
 
 // Rows decoded from one graphic equal `expected`, except that white rows at the
-// foot of `expected` may be missing.
+// foot may be missing or added (dropped, or padding to whole blocks).
 ::testing::AssertionResult SameImage(const std::vector<RasterRow>& expected, const std::vector<RasterRow>& got);
 
 // Random bytes; `density` of them nonzero.
