@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the raster encoding benchmark and prints, for each method, the time and
 # bytes of one 600-dpi A4 text page next to pbmtolj -compress on the same page
-# (wall time; pbmtolj's includes starting it and reading the PBM, about 2 ms).
+# (wall time; pbmtolj's includes starting it and reading the PBM, a few ms).
 #   bench/raster_encode/compare.sh [path/to/bench_raster_encode]
 set -e
 BENCH=${1:-build/bench/raster_encode/bench_raster_encode}
