@@ -30,11 +30,11 @@ BOOL SendBlock(AdaptiveRaster* a) {
   return RasterBlockSend(&a->block, &a->sink, kRasterBlockAdaptive);
 }
 
-BOOL PutDuplicates(AdaptiveRaster* a) {
-  if (a->pendingDuplicate == 0) return TRUE;
+// The room for it was kept when its row went into the block.
+void PutDuplicates(AdaptiveRaster* a) {
+  if (a->pendingDuplicate == 0) return;
   Append(a, kAdaptiveDuplicateRows, a->pendingDuplicate, nullptr, 0);
   a->pendingDuplicate = 0;
-  return TRUE;
 }
 
 BOOL CountDuplicate(AdaptiveRaster* a) {
@@ -135,9 +135,12 @@ BOOL AdaptiveRasterRow(AdaptiveRaster* a, BYTE* row) {
     return TRUE;
   }
   DWORD sig = SignificantLength(row, a->seed, n);
-  if (a->pendingEmpty != 0 && (!PutDuplicates(a) || !PutEmptyRows(a))) return FALSE;
+  if (a->pendingEmpty != 0) {
+    PutDuplicates(a);
+    if (!PutEmptyRows(a)) return FALSE;
+  }
   if (std::memcmp(row, a->seed, sig) == 0) return CountDuplicate(a);
-  if (!PutDuplicates(a)) return FALSE;
+  PutDuplicates(a);
   return PutRow(a, row, sig);
 }
 
