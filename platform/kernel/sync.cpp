@@ -9,6 +9,10 @@
 
 #include "kw/hooks_sync.h"
 
+namespace kw {
+void WaitsForgetLock(const void* cs);  // thread_wait.cpp: a deleted lock is no longer watched
+}
+
 namespace {
 
 thread_local int t_held = 0;
@@ -47,6 +51,7 @@ KW_API BOOL WINAPI InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION cs, 
 
 KW_API void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
   if (!cs->DebugInfo) return;
+  kw::WaitsForgetLock(cs);
   pthread_mutex_destroy(MutexOf(cs));
   std::free(cs->DebugInfo);
   cs->DebugInfo = nullptr;
