@@ -76,17 +76,25 @@ KW_API BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 KW_API DWORD WINAPI GetVersion(void);
 
 // Locales.
-#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
-#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3ff)
-#define SUBLANGID(lgid) ((WORD)(lgid) >> 10)
-#define MAKELCID(lgid, srtid) ((DWORD)((((DWORD)((WORD)(srtid))) << 16) | ((DWORD)((WORD)(lgid)))))
-#define LANGIDFROMLCID(lcid) ((WORD)(lcid))
+// Language identifiers (the resource area declares the same).
+#ifndef MAKELANGID
+#define MAKELANGID(p, s) ((WORD)((((WORD)(s)) << 10) | (WORD)(p)))
+#define PRIMARYLANGID(l) ((WORD)(l) & 0x3ff)
+#define SUBLANGID(l) ((WORD)(l) >> 10)
+#endif
+#ifndef LANG_NEUTRAL
 #define LANG_NEUTRAL 0x00
 #define LANG_ENGLISH 0x09
-#define LANG_JAPANESE 0x11
 #define SUBLANG_NEUTRAL 0x00
 #define SUBLANG_DEFAULT 0x01
 #define SUBLANG_SYS_DEFAULT 0x02
+#define SUBLANG_ENGLISH_US 0x01
+#endif
+#ifndef LANG_JAPANESE
+#define LANG_JAPANESE 0x11
+#endif
+#define MAKELCID(lgid, srtid) ((DWORD)((((DWORD)((WORD)(srtid))) << 16) | ((DWORD)((WORD)(lgid)))))
+#define LANGIDFROMLCID(lcid) ((WORD)(lcid))
 #define SORT_DEFAULT 0x0
 #define LOCALE_NEUTRAL 0x0000
 #define LOCALE_INVARIANT 0x007F
