@@ -1,0 +1,205 @@
+// Hosting of a language monitor as the spooler does it (kw/monitor_host.h).
+#include <dlfcn.h>
+
+#include <cstring>
+#include <vector>
+
+#include "kw/hooks_printers.h"
+#include "kw/monitor_host.h"
+#include "kw/wide.h"
+#include "win/printers.h"
+#include "win/thread.h"
+
+namespace kw {
+
+const MONITORREG* MonitorRegistryCallbacks();  // monitor_reg.cpp
+
+struct MonitorHost {
+  MONITORINIT init{};
+  std::u16string serverName;
+  MONITOR2* table = nullptr;
+  HANDLE handle = nullptr;
+  void* library = nullptr;
+};
+
+namespace {
+
+int g_spoolerToken;  // its address is the hSpooler handed to monitors
+
+typedef BOOL(WINAPI* DllMainFn)(HINSTANCE, DWORD, LPVOID);
+
+}  // namespace
+
+MonitorHost* MonitorHostStart(PFN_INITIALIZEPRINTMONITOR2 init) {
+  if (!init) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto* host = new MonitorHost;
+  host->init.cbSize = sizeof(MONITORINIT);
+  host->init.hSpooler = &g_spoolerToken;
+  host->init.hckRegistryRoot = nullptr;
+  host->init.pMonitorReg = const_cast<PMONITORREG>(MonitorRegistryCallbacks());
+  host->init.bLocal = TRUE;
+  host->init.pszServerName = nullptr;
+  host->table = init(&host->init, &host->handle);
+  if (!host->table) {
+    DWORD error = GetLastError();
+    delete host;
+    SetLastError(error ? error : ERROR_DLL_INIT_FAILED);
+    return nullptr;
+  }
+  return host;
+}
+
+MonitorHost* MonitorHostLoad(const std::string& libraryPath, std::string* error) {
+  void* lib = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!lib) {
+    if (error) *error = dlerror();
+    return nullptr;
+  }
+  auto dllMain = reinterpret_cast<DllMainFn>(dlsym(lib, "DllMain"));
+  auto init = reinterpret_cast<PFN_INITIALIZEPRINTMONITOR2>(dlsym(lib, "InitializePrintMonitor2"));
+  if (!init) {
+    if (error) *error = "no InitializePrintMonitor2 in " + libraryPath;
+    dlclose(lib);
+    return nullptr;
+  }
+  if (dllMain && !dllMain(reinterpret_cast<HINSTANCE>(lib), 1, nullptr)) {
+    if (error) *error = "DllMain of " + libraryPath + " refused to load";
+    dlclose(lib);
+    return nullptr;
+  }
+  MonitorHost* host = MonitorHostStart(init);
+  if (!host) {
+    if (error) *error = "InitializePrintMonitor2 failed with error " + std::to_string(GetLastError());
+    if (dllMain) dllMain(reinterpret_cast<HINSTANCE>(lib), 0, nullptr);
+    dlclose(lib);
+    return nullptr;
+  }
+  host->library = lib;
+  return host;
+}
+
+void MonitorHostStop(MonitorHost* host) {
+  if (!host) return;
+  if (host->table && host->table->pfnShutdown) host->table->pfnShutdown(host->handle);
+  if (host->library) {
+    if (auto dllMain = reinterpret_cast<DllMainFn>(dlsym(host->library, "DllMain")))
+      dllMain(reinterpret_cast<HINSTANCE>(host->library), 0, nullptr);
+    dlclose(host->library);
+  }
+  delete host;
+}
+
+const MONITOR2* MonitorHostTable(const MonitorHost* host) { return host ? host->table : nullptr; }
+HANDLE MonitorHostHandle(const MonitorHost* host) { return host ? host->handle : nullptr; }
+const MONITORINIT* MonitorHostInit(const MonitorHost* host) { return host ? &host->init : nullptr; }
+
+HANDLE MonitorHostOpenPort(MonitorHost* host, MONITOR2* lower, HANDLE lowerMonitor, const std::string& port,
+                           const std::string& printer) {
+  if (!host || !host->table->pfnOpenPortEx) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  std::u16string wport = Widen(port), wprinter = Widen(printer);
+  HANDLE h = nullptr;
+  if (!host->table->pfnOpenPortEx(host->handle, lowerMonitor, wport.data(), wprinter.data(), &h, lower))
+    return nullptr;
+  return h;
+}
+
+BOOL MonitorHostClosePort(MonitorHost* host, HANDLE port) {
+  if (!host || !host->table->pfnClosePort) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return host->table->pfnClosePort(port);
+}
+
+namespace {
+
+// Offers one buffer to WritePort until it is taken, as the spooler does.
+// False when the job must be given up.
+bool WriteAll(const MONITOR2* t, HANDLE port, const JobSpec& spec, const BYTE* data, size_t size, JobResult* r) {
+  size_t done = 0;
+  DWORD failures = 0, idle = 0;
+  while (done < size) {
+    DWORD offer = DWORD(std::min<size_t>(size - done, 0x7fffffff));
+    DWORD taken = 0;
+    ++r->writeCalls;
+    BOOL ok = t->pfnWritePort(port, const_cast<BYTE*>(data + done), offer, &taken);
+    if (taken > offer) taken = offer;
+    done += taken;
+    r->written += taken;
+    if (!ok) {
+      ++r->failedWrites;
+      if (!r->error) r->error = GetLastError();
+      if (++failures >= spec.maxFailures) return false;
+      Sleep(spec.retryPause);
+      continue;
+    }
+    idle = taken == 0 ? idle + 1 : 0;
+    if (idle >= spec.maxIdleCalls) {
+      if (!r->error) r->error = ERROR_TIMEOUT;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+JobResult MonitorHostPrint(MonitorHost* host, HANDLE port, const JobSpec& spec, JobSource source, void* context) {
+  JobResult r;
+  if (!host || !source) {
+    r.error = ERROR_INVALID_PARAMETER;
+    return r;
+  }
+  const MONITOR2* t = host->table;
+  hooks::PrinterJobSet(spec.printer, spec.jobId, JOB_STATUS_PRINTING);
+  std::u16string printer = Widen(spec.printer), document = Widen(spec.document), datatype = u"RAW";
+  DOC_INFO_1W info1{document.data(), nullptr, datatype.data()};
+  DOC_INFO_2W info2{document.data(), nullptr, datatype.data(), spec.mode, 0};
+  LPBYTE info = spec.level == 2 ? reinterpret_cast<LPBYTE>(&info2) : reinterpret_cast<LPBYTE>(&info1);
+  r.started = t->pfnStartDocPort(port, printer.data(), spec.jobId, spec.level, info);
+  if (!r.started) {
+    r.error = GetLastError();
+    return r;
+  }
+  std::vector<BYTE> buf(spec.chunk ? spec.chunk : 4096);
+  bool ok = true;
+  for (;;) {
+    size_t n = source(context, buf.data(), buf.size());
+    if (n == 0) break;
+    if (!WriteAll(t, port, spec, buf.data(), n, &r)) {
+      ok = false;
+      break;
+    }
+  }
+  r.completed = ok;
+  r.ended = t->pfnEndDocPort(port);
+  if (!r.ended && !r.error) r.error = GetLastError();
+  return r;
+}
+
+namespace {
+struct BytesCursor {
+  const std::string* bytes;
+  size_t at;
+};
+size_t FromBytes(void* context, BYTE* buf, size_t capacity) {
+  auto* c = static_cast<BytesCursor*>(context);
+  size_t n = std::min(capacity, c->bytes->size() - c->at);
+  std::memcpy(buf, c->bytes->data() + c->at, n);
+  c->at += n;
+  return n;
+}
+}  // namespace
+
+JobResult MonitorHostPrintBytes(MonitorHost* host, HANDLE port, const JobSpec& spec, const std::string& bytes) {
+  BytesCursor cursor{&bytes, 0};
+  return MonitorHostPrint(host, port, spec, FromBytes, &cursor);
+}
+
+}  // namespace kw

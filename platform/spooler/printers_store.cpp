@@ -1,0 +1,91 @@
+// The spooler's printers, jobs and the record of calls made on them.
+#include "printers_store.h"
+
+#include <cctype>
+
+#include "kw/world.h"
+
+namespace kw::printers {
+
+Store& S() {
+  static Store* s = [] {
+    auto* store = new Store;
+    WorldOnRootChange(hooks::PrintersClear);
+    return store;
+  }();
+  return *s;
+}
+
+std::string Key(const std::string& name) {
+  std::string k = name;
+  for (char& c : k) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return k;
+}
+
+Printer* Find(const std::string& name) {
+  auto it = S().printers.find(Key(name));
+  return it == S().printers.end() ? nullptr : &it->second;
+}
+
+void Record(const hooks::PrinterCall& call) { S().calls.push_back(call); }
+
+}  // namespace kw::printers
+
+namespace kw::hooks {
+
+using printers::S;
+
+void PrintersClear() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().printers.clear();
+  S().calls.clear();
+}
+
+void PrinterInstall(const PrinterSetup& setup) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  printers::Printer& p = S().printers[printers::Key(setup.name)];
+  p.setup = setup;
+}
+
+void PrinterJobSet(const std::string& printer, DWORD jobId, DWORD status) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  if (printers::Printer* p = printers::Find(printer)) p->jobs[jobId].status = status;
+}
+
+std::vector<PrinterCall> PrinterCalls() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().calls;
+}
+
+void PrinterCallsClear() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().calls.clear();
+  for (auto& [key, p] : S().printers) p.statusHistory.clear();
+}
+
+std::vector<DWORD> PrinterStatusHistory(const std::string& printer) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  printers::Printer* p = printers::Find(printer);
+  return p ? p->statusHistory : std::vector<DWORD>();
+}
+
+DWORD PrinterStatusNow(const std::string& printer) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  printers::Printer* p = printers::Find(printer);
+  return p ? p->status : 0;
+}
+
+DWORD PrinterJobLastControl(const std::string& printer, DWORD jobId) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  printers::Printer* p = printers::Find(printer);
+  if (!p) return 0;
+  auto it = p->jobs.find(jobId);
+  return it == p->jobs.end() ? 0 : it->second.lastControl;
+}
+
+size_t PrinterOpenHandles() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().openHandles;
+}
+
+}  // namespace kw::hooks
