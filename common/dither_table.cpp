@@ -1,5 +1,6 @@
 #include "common/dither_table.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kadu {
@@ -57,9 +58,22 @@ const DitherTable& BuiltinDitherTable() {
 }
 
 bool LoadDitherTables(const std::u16string& modulePath, DitherTable* tables) {
-  (void)modulePath;
-  (void)tables;
-  return false;
+  HMODULE module = LoadLibraryExW(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return false;
+  for (size_t slot = 0; slot < kDitherTableCount; ++slot) {
+    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(DitherIdOfSlot(int(slot))), MAKEINTRESOURCEW(kDitherResourceType));
+    if (!res) continue;  // the table keeps what it had
+    DWORD size = SizeofResource(module, res);
+    HGLOBAL data = LoadResource(module, res);
+    const void* bytes = data ? LockResource(data) : nullptr;
+    if (!bytes) continue;
+    // A short resource leaves the rest of the table zero; validation decides
+    // whether the table can be used.
+    std::memset(&tables[slot], 0, sizeof(DitherTable));
+    std::memcpy(&tables[slot], bytes, std::min<size_t>(size, sizeof(DitherTable)));
+  }
+  FreeLibrary(module);
+  return true;
 }
 
 }  // namespace kadu

@@ -77,10 +77,20 @@ std::u16string DriverFolder() {
     std::lock_guard<std::mutex> lock(Folders().mu);
     if (!Folders().override.empty()) return Folders().override;
   }
-  WCHAR buf[MAX_PATH] = {};
-  UINT n = GetSystemDirectoryW(buf, MAX_PATH);
-  std::u16string folder(buf, n < MAX_PATH ? n : 0);
-  return folder + u"\\";
+  HMODULE module;
+  {
+    std::lock_guard<std::mutex> lock(Folders().mu);
+    module = Folders().module;
+  }
+  WCHAR buf[MAX_PATH + 1] = {};
+  DWORD n = module ? GetModuleFileNameW(module, buf, MAX_PATH + 1) : 0;
+  if (n > 0 && n <= MAX_PATH) {
+    std::u16string path(buf, n);
+    size_t slash = path.find_last_of(u'\\');
+    if (slash != std::u16string::npos) return path.substr(0, slash + 1);
+  }
+  UINT m = GetSystemDirectoryW(buf, MAX_PATH);
+  return std::u16string(buf, m < MAX_PATH ? m : 0) + u"\\";
 }
 
 bool GetDataFilePath(const WCHAR* section, const WCHAR* key, bool withFolder, std::u16string* out) {
