@@ -37,7 +37,6 @@ bool WriteReplacing(const std::u16string& path, const void* data, uint32_t size)
   if (f == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool ok = WriteFile(f, data, size, &written, nullptr) && written == size;
-  ok = FlushFileBuffers(f) && ok;
   CloseHandle(f);
   if (ok) ok = MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
   if (!ok) DeleteFileW(tmp.c_str());

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -505,6 +507,35 @@ TEST_F(ModelLoad, RecordsStayWhereTheyAreWhileTheStoreGrows) {
   ModelInfo* info = FindModelInfo(kDesktop);
   EXPECT_EQ(info, &first->info);
   EXPECT_EQ(&RecordOfInfo(*info), first);
+}
+
+TEST_F(ModelLoad, ConcurrentLoadsKeepRecordsInPlace) {
+  InstallShippedData();
+  const ModelRecord* desk = Load(kDesktop);
+  ASSERT_NE(desk, nullptr);
+  std::atomic<bool> stop{false}, moved{false};
+  std::thread reader([&] {
+    while (!stop) {
+      const ModelRecord* r = FindModelRecord(kDesktop);
+      if (r != desk || r->info.pagesPerMinute != 26) moved = true;
+    }
+  });
+  std::vector<std::thread> loaders;
+  for (int t = 0; t < 3; ++t) {
+    loaders.emplace_back([t] {
+      for (int i = 0; i < 10; ++i) {
+        std::u16string name = u"Halvorn Thread " + kw::Widen(std::to_string(t * 100 + i));
+        LoadModelRecord(name.c_str(), nullptr, FALSE, nullptr);
+        LoadModelRecord(kOffice, nullptr, i % 3 == 0, nullptr);
+      }
+    });
+  }
+  for (auto& th : loaders) th.join();
+  stop = true;
+  reader.join();
+  EXPECT_FALSE(moved);
+  EXPECT_NE(FindModelRecord(u"Halvorn Thread 209"), nullptr);
+  EXPECT_EQ(FindModelRecord(kOffice)->info.pagesPerMinute, 45);
 }
 
 TEST_F(ModelLoad, LoadingFailsCleanly) {
