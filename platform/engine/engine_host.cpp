@@ -16,10 +16,10 @@ namespace {
 constexpr size_t kDmSizeOffset = 68;
 constexpr size_t kDmDriverExtraOffset = 70;
 
-std::vector<BYTE> CopyDevmode(const EnginePdevSpec& spec) {
-  if (!spec.devmode) return {};
-  const BYTE* p = reinterpret_cast<const BYTE*>(spec.devmode);
-  size_t bytes = spec.devmodeBytes;
+std::vector<BYTE> CopyDevmode(const EnginePdevArgs& args) {
+  if (!args.devmode) return {};
+  const BYTE* p = reinterpret_cast<const BYTE*>(args.devmode);
+  size_t bytes = args.devmodeBytes;
   if (bytes == 0) {
     WORD size, extra;
     std::memcpy(&size, p + kDmSizeOffset, sizeof size);
@@ -104,30 +104,30 @@ void EngineHostClose(EngineHost* host) {
   delete host;
 }
 
-BOOL EngineHostMakePdev(EngineHost* host, const EnginePdevSpec& spec, EnginePdevState* out) {
+BOOL EngineHostMakePdev(EngineHost* host, const EnginePdevArgs& args, EnginePdevState* out) {
   *out = EnginePdevState{};
-  out->devmode = CopyDevmode(spec);
-  out->deviceName = spec.deviceName;
-  out->logAddress = spec.logAddress;
-  out->patterns.assign(spec.cPatterns, reinterpret_cast<HSURF>(INVALID_HANDLE_VALUE));
+  out->devmode = CopyDevmode(args);
+  out->deviceName = args.deviceName;
+  out->logAddress = args.logAddress;
+  out->patterns.assign(args.cPatterns, reinterpret_cast<HSURF>(INVALID_HANDLE_VALUE));
   // The host's own buffers stand in for the caller's when none are given.
-  std::vector<BYTE> ownCaps(spec.gdiInfo ? 0 : spec.cjCaps), ownDev(spec.devInfo ? 0 : spec.cjDevInfo);
-  ULONG* caps = spec.gdiInfo ? spec.gdiInfo : reinterpret_cast<ULONG*>(ownCaps.data());
-  DEVINFO* dev = spec.devInfo ? spec.devInfo : reinterpret_cast<DEVINFO*>(ownDev.data());
+  std::vector<BYTE> ownCaps(args.gdiInfo ? 0 : args.cjCaps), ownDev(args.devInfo ? 0 : args.cjDevInfo);
+  ULONG* caps = args.gdiInfo ? args.gdiInfo : reinterpret_cast<ULONG*>(ownCaps.data());
+  DEVINFO* dev = args.devInfo ? args.devInfo : reinterpret_cast<DEVINFO*>(ownDev.data());
   out->hdev = EngineDeviceCreate(&host->driver);
   auto enablePdev = EngineHostFunction<PFN_DrvEnablePDEV>(host, INDEX_DrvEnablePDEV);
   DHPDEV dhpdev = enablePdev(out->devmode.empty() ? nullptr : reinterpret_cast<DEVMODEW*>(out->devmode.data()),
                              out->logAddress.empty() ? nullptr : out->logAddress.data(), ULONG(out->patterns.size()),
-                             out->patterns.data(), spec.cjCaps, caps, spec.cjDevInfo, dev, out->hdev,
-                             out->deviceName.empty() ? nullptr : out->deviceName.data(), spec.printer);
+                             out->patterns.data(), args.cjCaps, caps, args.cjDevInfo, dev, out->hdev,
+                             out->deviceName.empty() ? nullptr : out->deviceName.data(), args.printer);
   EngineHostRecord(host, EngineCall::EnablePDEV, dhpdev != nullptr);
   if (!dhpdev) {
     EngineDeviceDelete(out->hdev);
     out->hdev = nullptr;
     return FALSE;
   }
-  if (caps && spec.cjCaps) std::memcpy(&out->gdi, caps, std::min<size_t>(spec.cjCaps, sizeof out->gdi));
-  if (dev && spec.cjDevInfo) std::memcpy(&out->dev, dev, std::min<size_t>(spec.cjDevInfo, sizeof out->dev));
+  if (caps && args.cjCaps) std::memcpy(&out->gdi, caps, std::min<size_t>(args.cjCaps, sizeof out->gdi));
+  if (dev && args.cjDevInfo) std::memcpy(&out->dev, dev, std::min<size_t>(args.cjDevInfo, sizeof out->dev));
   out->dhpdev = dhpdev;
   EngineDeviceSetPdev(out->hdev, dhpdev);
   EngineHostFunction<PFN_DrvCompletePDEV>(host, INDEX_DrvCompletePDEV)(dhpdev, out->hdev);
@@ -169,9 +169,9 @@ void EngineHostDropPdev(EngineHost* host, EnginePdevState* state) {
   state->hdev = nullptr;
 }
 
-BOOL EngineHostEnablePdev(EngineHost* host, const EnginePdevSpec& spec) {
+BOOL EngineHostEnablePdev(EngineHost* host, const EnginePdevArgs& args) {
   if (host->pdevEnabled) EngineHostDisablePdev(host);
-  if (!EngineHostMakePdev(host, spec, &host->pdev)) return FALSE;
+  if (!EngineHostMakePdev(host, args, &host->pdev)) return FALSE;
   if (!EngineHostMakeSurface(host, &host->pdev)) {
     DWORD error = GetLastError();
     EngineHostDropPdev(host, &host->pdev);
@@ -220,13 +220,13 @@ BOOL EngineHostEndDoc(EngineHost* host, bool aborted) {
   return ok;
 }
 
-BOOL EngineHostResetPdev(EngineHost* host, const EnginePdevSpec& spec) {
+BOOL EngineHostResetPdev(EngineHost* host, const EnginePdevArgs& args) {
   if (!host->pdevEnabled) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   EnginePdevState next;
-  if (!EngineHostMakePdev(host, spec, &next)) return FALSE;
+  if (!EngineHostMakePdev(host, args, &next)) return FALSE;
   if (auto reset = EngineHostFunction<PFN_DrvResetPDEV>(host, INDEX_DrvResetPDEV)) {
     BOOL ok = reset(host->pdev.dhpdev, next.dhpdev);
     EngineHostRecord(host, EngineCall::ResetPDEV, ok);

@@ -44,7 +44,7 @@ void EngineHostRecord(EngineHost* host, EngineCall call, BOOL result, POINTL ori
                       RECTL band = {0, 0, 0, 0});
 
 // DrvEnablePDEV and DrvCompletePDEV into `out`; FALSE leaves nothing enabled.
-BOOL EngineHostMakePdev(EngineHost* host, const EnginePdevSpec& spec, EnginePdevState* out);
+BOOL EngineHostMakePdev(EngineHost* host, const EnginePdevArgs& args, EnginePdevState* out);
 // DrvEnableSurface for `state` and the lock the hooks use.
 BOOL EngineHostMakeSurface(EngineHost* host, EnginePdevState* state);
 // DrvDisableSurface (after the engine's unlock) when there is a surface.

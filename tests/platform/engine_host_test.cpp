@@ -43,12 +43,12 @@ class EngineHostTest : public ::testing::Test {
     host_ = kw::EngineHostOpen(module_, options);
     return host_;
   }
-  static kw::EnginePdevSpec Spec() {
-    kw::EnginePdevSpec spec;
-    spec.deviceName = u"Test Printer";
-    spec.logAddress = u"LPT1:";
-    spec.printer = reinterpret_cast<HANDLE>(0x1234);
-    return spec;
+  static kw::EnginePdevArgs Args() {
+    kw::EnginePdevArgs args;
+    args.deviceName = u"Test Printer";
+    args.logAddress = u"LPT1:";
+    args.printer = reinterpret_cast<HANDLE>(0x1234);
+    return args;
   }
   std::string Trace() const { return kw::EngineHostTrace(host_); }
   std::string DriverLog() const { return log_(); }
@@ -101,7 +101,7 @@ TEST_F(EngineHostTest, PagePathSequence) {
   FakeDriverConfig config;
   ASSERT_NE(Open(config), nullptr);
   kw::EngineJob job;
-  job.pdev = Spec();
+  job.pdev = Args();
   job.document = u"Report";
   job.jobId = 42;
   job.pages.resize(2);
@@ -128,7 +128,7 @@ TEST_F(EngineHostTest, BandingLoopUntilTheDriverEndsThePage) {
   config.bands = 3;  // bands of 20 rows: the surface is smaller than the page
   ASSERT_NE(Open(config), nullptr);
   kw::EngineJob job;
-  job.pdev = Spec();
+  job.pdev = Args();
   job.pages.resize(1);
   ASSERT_TRUE(kw::EngineHostRunJob(host_, job));
   EXPECT_EQ(Trace(),
@@ -168,7 +168,7 @@ TEST_F(EngineHostTest, BandOrPagePathRule) {
     kw::EngineHostOptions options;
     options.path = c.path;
     ASSERT_NE(Open(config, options), nullptr);
-    ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Spec()));
+    ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Args()));
     EXPECT_EQ(kw::EngineHostBands(host_), c.bands_);
     ASSERT_TRUE(kw::EngineHostStartDoc(host_, u"Doc", 1));
     ASSERT_TRUE(kw::EngineHostPrintPage(host_, kw::EnginePage{}));
@@ -199,7 +199,7 @@ TEST_F(EngineHostTest, PageImageReachesTheDriverIntact) {
           options.path = path;
           ASSERT_NE(Open(config, options), nullptr);
           kw::EngineJob job;
-          job.pdev = Spec();
+          job.pdev = Args();
           job.pages.push_back(kw::EnginePage{&im.image, {}, nullptr});
           job.pages.push_back(kw::EnginePage{});  // a blank page after it
           ASSERT_TRUE(kw::EngineHostRunJob(host_, job)) << Trace();
@@ -224,7 +224,7 @@ TEST_F(EngineHostTest, PageImagesOfOtherSizesAreClipped) {
     config.bands = 2;
     ASSERT_NE(Open(config), nullptr);
     kw::EngineJob job;
-    job.pdev = Spec();
+    job.pdev = Args();
     job.pages.push_back(kw::EnginePage{&im.image, {}, nullptr});
     ASSERT_TRUE(kw::EngineHostRunJob(host_, job));
     std::vector<FakeDriverPage> pages = Pages();
@@ -239,7 +239,7 @@ TEST_F(EngineHostTest, DrawCallbackGetsTheSurfaceTheBitmapAndTheBand) {
   FakeDriverConfig config;
   config.bands = 2;
   ASSERT_NE(Open(config), nullptr);
-  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Spec()));
+  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Args()));
   ASSERT_TRUE(kw::EngineHostStartDoc(host_, u"Doc", 1));
   std::vector<RECTL> seen;
   kw::EnginePage page;
@@ -275,10 +275,10 @@ TEST_F(EngineHostTest, DrawCallbackGetsTheSurfaceTheBitmapAndTheBand) {
 TEST_F(EngineHostTest, ResetBetweenPages) {
   FakeDriverConfig config;
   ASSERT_NE(Open(config), nullptr);
-  kw::EnginePdevSpec second = Spec();
+  kw::EnginePdevArgs second = Args();
   second.deviceName = u"Second";
   kw::EngineJob job;
-  job.pdev = Spec();
+  job.pdev = Args();
   job.pages.resize(2);
   job.pages[1].resetBefore = &second;
   ASSERT_TRUE(kw::EngineHostRunJob(host_, job));
@@ -296,11 +296,11 @@ TEST_F(EngineHostTest, RefusedResetKeepsTheOldPdev) {
   FakeDriverConfig config;
   config.refuseReset = TRUE;
   ASSERT_NE(Open(config), nullptr);
-  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Spec()));
+  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Args()));
   DHPDEV before = kw::EngineHostPdev(host_);
   ASSERT_TRUE(kw::EngineHostStartDoc(host_, u"Doc", 1));
   kw::EngineHostClearCalls(host_);
-  EXPECT_FALSE(kw::EngineHostResetPdev(host_, Spec()));
+  EXPECT_FALSE(kw::EngineHostResetPdev(host_, Args()));
   EXPECT_EQ(Trace(), "EnablePDEV CompletePDEV ResetPDEV=0 DisablePDEV");
   EXPECT_EQ(kw::EngineHostPdev(host_), before);
   EXPECT_TRUE(kw::EngineHostPrintPage(host_, kw::EnginePage{}));
@@ -311,10 +311,10 @@ TEST_F(EngineHostTest, ResetWithoutTheDriversHookStillReplacesThePdev) {
   FakeDriverConfig config;
   config.resetHook = FALSE;
   ASSERT_NE(Open(config), nullptr);
-  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Spec()));
+  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Args()));
   DHPDEV before = kw::EngineHostPdev(host_);
   kw::EngineHostClearCalls(host_);
-  ASSERT_TRUE(kw::EngineHostResetPdev(host_, Spec()));
+  ASSERT_TRUE(kw::EngineHostResetPdev(host_, Args()));
   EXPECT_EQ(Trace(), "EnablePDEV CompletePDEV DisableSurface DisablePDEV EnableSurface");
   EXPECT_NE(kw::EngineHostPdev(host_), nullptr);
   EXPECT_NE(kw::EngineHostPdev(host_), before);
@@ -345,7 +345,7 @@ TEST_F(EngineHostTest, FailuresEndTheJobCleanly) {
     ASSERT_NE(Open(config), nullptr);
     kw::hooks::EngineFailSurfaceAt(c.failSurface);
     kw::EngineJob job;
-    job.pdev = Spec();
+    job.pdev = Args();
     if (c.noDeviceName) job.pdev.deviceName.clear();
     job.pages.resize(3);
     EXPECT_FALSE(kw::EngineHostRunJob(host_, job));
@@ -368,7 +368,7 @@ TEST_F(EngineHostTest, BandsThatNeverEndOrLeaveThePageFail) {
     kw::EngineHostOptions options;
     options.maxBandsPerPage = 10;
     ASSERT_NE(Open(config, options), nullptr);
-    ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Spec()));
+    ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Args()));
     ASSERT_TRUE(kw::EngineHostStartDoc(host_, u"Doc", 1));
     SetLastError(0);
     EXPECT_FALSE(kw::EngineHostPrintPage(host_, kw::EnginePage{}));
@@ -389,7 +389,7 @@ TEST_F(EngineHostTest, WhatTheEngineCannotDo) {
   kw::EngineHostOptions options;
   options.path = kw::EnginePagePath::Banding;
   ASSERT_NE(Open(config, options), nullptr);
-  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Spec()));
+  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, Args()));
   ASSERT_TRUE(kw::EngineHostStartDoc(host_, u"Doc", 1));
   EXPECT_FALSE(kw::EngineHostPrintPage(host_, kw::EnginePage{}));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_SUPPORTED));
@@ -402,7 +402,7 @@ TEST_F(EngineHostTest, WhatTheEngineCannotDo) {
   ASSERT_NE(Open(config), nullptr);
   Image im = RandomImage(8, 8, 1, 1);
   kw::EngineJob job;
-  job.pdev = Spec();
+  job.pdev = Args();
   job.pages.push_back(kw::EnginePage{&im.image, {}, nullptr});
   EXPECT_FALSE(kw::EngineHostRunJob(host_, job));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_SUPPORTED));
@@ -439,13 +439,13 @@ TEST_F(EngineHostTest, TheDriverGetsCopiesAndTheCallersBuffers) {
   std::vector<BYTE> before = devmode;
   // GDIINFO and DEVINFO buffers shorter than the records, with guards after.
   std::vector<BYTE> caps(100 + 16, 0xEE), dev(40 + 16, 0xEE);
-  kw::EnginePdevSpec spec = Spec();
-  spec.devmode = reinterpret_cast<const DEVMODEW*>(devmode.data());
-  spec.gdiInfo = reinterpret_cast<ULONG*>(caps.data());
-  spec.cjCaps = 100;
-  spec.devInfo = reinterpret_cast<DEVINFO*>(dev.data());
-  spec.cjDevInfo = 40;
-  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, spec));
+  kw::EnginePdevArgs args = Args();
+  args.devmode = reinterpret_cast<const DEVMODEW*>(devmode.data());
+  args.gdiInfo = reinterpret_cast<ULONG*>(caps.data());
+  args.cjCaps = 100;
+  args.devInfo = reinterpret_cast<DEVINFO*>(dev.data());
+  args.cjDevInfo = 40;
+  ASSERT_TRUE(kw::EngineHostEnablePdev(host_, args));
   EXPECT_EQ(devmode, before);
   EXPECT_NE(DriverLog().find("caps=100 devinfo=40 patterns=6 dm0=51"), std::string::npos) << DriverLog();
   EXPECT_TRUE(std::all_of(caps.begin() + 100, caps.end(), [](BYTE b) { return b == 0xEE; }));

@@ -69,7 +69,7 @@ struct EngineHostOptions {
 };
 
 // What the engine gives DrvEnablePDEV.
-struct EnginePdevSpec {
+struct EnginePdevArgs {
   // Copied, as the engine copies the application's DEVMODE, and the copy is
   // given to the driver; `devmodeBytes` 0 means dmSize + dmDriverExtra.
   const DEVMODEW* devmode = nullptr;
@@ -110,11 +110,11 @@ using EngineDrawPage = std::function<bool(const EngineBand& band)>;
 struct EnginePage {
   const EnginePageImage* image = nullptr;       // copied into every band first
   EngineDrawPage draw;                          // then called for every band
-  const EnginePdevSpec* resetBefore = nullptr;  // the application's ResetDC before the page
+  const EnginePdevArgs* resetBefore = nullptr;  // the application's ResetDC before the page
 };
 
 struct EngineJob {
-  EnginePdevSpec pdev;
+  EnginePdevArgs pdev;
   std::u16string document = u"Document";
   DWORD jobId = 1;
   std::vector<EnginePage> pages;
@@ -134,7 +134,7 @@ void EngineHostClose(EngineHost* host);
 // DrvEnablePDEV, DrvCompletePDEV, DrvEnableSurface; the surface stays locked
 // for the hooks while it is enabled. FALSE (and nothing left enabled) when a
 // step fails.
-BOOL EngineHostEnablePdev(EngineHost* host, const EnginePdevSpec& spec);
+BOOL EngineHostEnablePdev(EngineHost* host, const EnginePdevArgs& args);
 BOOL EngineHostStartDoc(EngineHost* host, const std::u16string& document, DWORD jobId);
 // ResetDC when the page asks, DrvStartPage, then bands or the page path.
 BOOL EngineHostPrintPage(EngineHost* host, const EnginePage& page);
@@ -142,7 +142,7 @@ BOOL EngineHostPrintPage(EngineHost* host, const EnginePage& page);
 // DrvResetPDEV(old, new), DrvDisableSurface and DrvDisablePDEV of the old,
 // DrvEnableSurface of the new. When the new PDEV cannot be made or the driver
 // refuses the reset, the new one is disabled and the old one stays.
-BOOL EngineHostResetPdev(EngineHost* host, const EnginePdevSpec& spec);
+BOOL EngineHostResetPdev(EngineHost* host, const EnginePdevArgs& args);
 BOOL EngineHostEndDoc(EngineHost* host, bool aborted = false);
 // DrvDisableSurface and DrvDisablePDEV.
 void EngineHostDisablePdev(EngineHost* host);
