@@ -8,7 +8,6 @@
 namespace langmon {
 namespace {
 
-#if __has_include("win/file.h") && __has_include("win/profile.h")
 // A string key; "NONE" (the default) means absent and leaves it empty.
 void ReadText(const char* section, const char* key, const char* file, char* out) {
   GetPrivateProfileStringA(section, key, "NONE", out, kNameChars, file);
@@ -30,13 +29,11 @@ bool ReadEntry(const char* file, const char* driverName, CapabilityEntry* e) {
   e->present = TRUE;
   return true;
 }
-#endif
 
 }  // namespace
 
 void ReadCapabilityEntry(PortRecord* p, const char* driverFolder, const char* driverName) {
   std::memset(&p->cap, 0, sizeof p->cap);
-#if __has_include("win/file.h") && __has_include("win/profile.h")
   char pattern[2 * kNameChars];
   std::snprintf(pattern, sizeof pattern, "%s\\qel*.cap", driverFolder);
   WIN32_FIND_DATAA found;
@@ -48,10 +45,6 @@ void ReadCapabilityEntry(PortRecord* p, const char* driverFolder, const char* dr
     if (ReadEntry(file, driverName, &p->cap)) break;
   } while (FindNextFileA(h, &found));
   FindClose(h);
-#else
-  (void)driverFolder;
-  (void)driverName;
-#endif
 }
 
 }  // namespace langmon

@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "langmon/port_record.h"
-#include "langmon/registry_names.h"
 
 namespace langmon {
 

@@ -8,6 +8,7 @@
 #include "kw/monitor_host.h"
 #include "kw/wide.h"
 #include "win/printers.h"
+#include "win/registry.h"
 #include "win/thread.h"
 
 namespace kw {
@@ -16,6 +17,7 @@ const MONITORREG* MonitorRegistryCallbacks();  // monitor_reg.cpp
 
 struct MonitorHost {
   MONITORINIT init{};
+  HKEY root = nullptr;
   std::u16string serverName;
   MONITOR2* table = nullptr;
   HANDLE handle = nullptr;
@@ -38,13 +40,17 @@ MonitorHost* MonitorHostStart(PFN_INITIALIZEPRINTMONITOR2 init) {
   auto* host = new MonitorHost;
   host->init.cbSize = sizeof(MONITORINIT);
   host->init.hSpooler = &g_spoolerToken;
-  host->init.hckRegistryRoot = nullptr;
+  // The monitor's own key, as the spooler keeps one per installed monitor.
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"System\\CurrentControlSet\\Control\\Print\\Monitors\\KADU Language Monitor",
+                  0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &host->root, nullptr);
+  host->init.hckRegistryRoot = host->root;
   host->init.pMonitorReg = const_cast<PMONITORREG>(MonitorRegistryCallbacks());
   host->init.bLocal = TRUE;
   host->init.pszServerName = nullptr;
   host->table = init(&host->init, &host->handle);
   if (!host->table) {
     DWORD error = GetLastError();
+    if (host->root) RegCloseKey(host->root);
     delete host;
     SetLastError(error ? error : ERROR_DLL_INIT_FAILED);
     return nullptr;
@@ -89,6 +95,7 @@ void MonitorHostStop(MonitorHost* host) {
       dllMain(reinterpret_cast<HINSTANCE>(host->library), 0, nullptr);
     dlclose(host->library);
   }
+  if (host->root) RegCloseKey(host->root);
   delete host;
 }
 
