@@ -172,12 +172,19 @@ std::string MemoryReply() {
 
 }  // namespace
 
+// A command is logged once its reply is on its way, so that a script that
+// waits for it acts after the reply.
 void HandleCommand(Connection& c, const std::string& line) {
-  {
-    std::lock_guard<std::mutex> lock(P().mu);
-    P().commands.push_back(line);
-  }
-  P().changed.notify_all();
+  struct Logged {
+    const std::string& line;
+    ~Logged() {
+      {
+        std::lock_guard<std::mutex> lock(P().mu);
+        P().commands.push_back(line);
+      }
+      P().changed.notify_all();
+    }
+  } logged{line};
   std::string cmd = Normalised(line);
   Status s;
   {

@@ -14,6 +14,10 @@ extern char** environ;
 namespace langmon_test {
 
 bool SimProcess::Start(const std::vector<std::string>& args, std::string* error) {
+  Stop();
+  lines_.clear();
+  ended_ = false;
+  port_ = 0;
   int fds[2];
   if (pipe(fds) != 0) return *error = "pipe failed", false;
   std::vector<std::string> all = {KADU_PRINTER_SIM, "--port", "0"};
