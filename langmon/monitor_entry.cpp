@@ -27,9 +27,9 @@ void FillTable(MonitorRecord* m) {
 // Ports still open (and their threads) are closed before the record goes, so
 // nothing is left running on freed memory.
 VOID WINAPI Shutdown(HANDLE hMonitor) {
-  MonitorRecord* m = EnterMonitor(hMonitor);
+  MonitorRecord* m = UnregisterMonitor(hMonitor);  // no new callers can find it
   if (!m) return;
-  UnregisterMonitor(m);  // no new callers can find it
+  LockMonitor(m);
   while (PortRecord* p = m->ports) {
     ++p->callers;
     ClosePortLocked(p);

@@ -27,15 +27,19 @@ void RegisterMonitor(MonitorRecord* m) {
   LeaveCriticalSection(&L().lock);
 }
 
-void UnregisterMonitor(MonitorRecord* m) {
+MonitorRecord* UnregisterMonitor(HANDLE h) {
   EnterCriticalSection(&L().lock);
+  MonitorRecord* found = nullptr;
   for (MonitorRecord** link = &L().first; *link; link = &(*link)->nextMonitor) {
-    if (*link == m) {
-      *link = m->nextMonitor;
+    if (*link == h) {
+      found = *link;
+      *link = found->nextMonitor;
       break;
     }
   }
   LeaveCriticalSection(&L().lock);
+  if (!found) SetLastError(h ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+  return found;
 }
 
 MonitorRecord* EnterMonitor(HANDLE h) {

@@ -20,7 +20,9 @@ inline DWORD Elapsed(DWORD since) { return GetTickCount() - since; }
 
 // monitor_list.cpp — live monitors and the check of handles from the spooler.
 void RegisterMonitor(MonitorRecord* m);
-void UnregisterMonitor(MonitorRecord* m);
+// Takes a live monitor out of the list (no new caller finds it); nullptr
+// (last error set) for an unknown handle.
+MonitorRecord* UnregisterMonitor(HANDLE h);
 // The monitor of a handle, returned with its lock held; nullptr (last error
 // set) for a null or unknown handle.
 MonitorRecord* EnterMonitor(HANDLE h);

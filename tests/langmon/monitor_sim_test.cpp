@@ -170,7 +170,7 @@ TEST_F(SimTest, ScriptedSessionsGiveTheirStatusSequence) {
     ASSERT_TRUE(Write(M(), h, "\x1b" "E" "PAGE\f"));
     bool alarmSeen = false;
     bool reached = WaitFor([&] {
-      alarmSeen |= (Port(h)->flags & langmon::kAlarm) != 0;
+      alarmSeen |= Locked([&] { return (Port(h)->flags & langmon::kAlarm) != 0; });
       return kw::hooks::PrinterStatusHistory(kPrinter) == s.statuses;
     }, 10000);
     EXPECT_TRUE(reached);

@@ -36,10 +36,10 @@ TEST_F(MonitorTest, StatusChangesReachTheSpoolerAndAreClearedAtTheEnd) {
   ASSERT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, 0); }));
   kw::hooks::PortDoubleQueueRead("USB001", UStatus(48000, false));
   ASSERT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, PRINTER_STATUS_PAPER_OUT); }));
-  EXPECT_TRUE(WaitFor([&] { return (Port(h)->flags & langmon::kAlarm) != 0; }));
+  EXPECT_TRUE(WaitFor([&] { return Locked([&] { return (Port(h)->flags & langmon::kAlarm) != 0; }); }));
   kw::hooks::PortDoubleQueueRead("USB001", UStatus(10001, true));
   ASSERT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, 0); }));
-  EXPECT_TRUE(WaitFor([&] { return (Port(h)->flags & langmon::kAlarm) == 0; }));
+  EXPECT_TRUE(WaitFor([&] { return Locked([&] { return (Port(h)->flags & langmon::kAlarm) == 0; }); }));
   EXPECT_TRUE(M()->pfnEndDocPort(h));
   EXPECT_EQ(PrinterStatusHistory(kPrinter), (std::vector<DWORD>{0, PRINTER_STATUS_PAPER_OUT, 0, 0}));
   EXPECT_EQ(Port(h)->statusThread, nullptr);
@@ -53,7 +53,7 @@ TEST_F(MonitorTest, ChangeInsideAMultiRecordReplyIsReported) {
   ASSERT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, 0); }));
   kw::hooks::PortDoubleQueueRead("USB001", InfoStatus(10001, true) + UStatus(40021, false));
   ASSERT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, PRINTER_STATUS_DOOR_OPEN); }));
-  EXPECT_EQ(Port(h)->primary, 40021u);
+  EXPECT_EQ(Locked([&] { return Port(h)->primary; }), 40021u);
   EXPECT_TRUE(M()->pfnEndDocPort(h));
   M()->pfnClosePort(h);
 }
@@ -80,8 +80,8 @@ TEST_F(MonitorTest, SilentPrinterBecomesNotAvailable) {
   ASSERT_TRUE(StartDoc(M(), h, kPrinter));
   ASSERT_TRUE(Write(M(), h, "DATA"));
   ASSERT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, PRINTER_STATUS_NOT_AVAILABLE); }));
-  EXPECT_EQ(Port(h)->primary, langmon::kCodeNoAnswer);
-  EXPECT_TRUE(Port(h)->flags & langmon::kAlarm);
+  EXPECT_EQ(Locked([&] { return Port(h)->primary; }), langmon::kCodeNoAnswer);
+  EXPECT_TRUE(Locked([&] { return Port(h)->flags & langmon::kAlarm; }));
   // In alarm a failed write is not forgiven.
   kw::hooks::PortDoubleFailWrites("USB001", 1, 1, ERROR_GEN_FAILURE);
   EXPECT_FALSE(Write(M(), h, "MORE"));
@@ -122,7 +122,7 @@ TEST_F(MonitorTest, NoAdministerAccessMeansNoStatusSet) {
   ASSERT_TRUE(StartDoc(M(), h, kPrinter));
   EXPECT_EQ(Port(h)->printerAccess, 1u);
   ASSERT_TRUE(Write(M(), h, "DATA"));
-  ASSERT_TRUE(WaitFor([&] { return Port(h)->primary == 10001; }));
+  ASSERT_TRUE(WaitFor([&] { return Locked([&] { return Port(h)->primary == 10001; }); }));
   EXPECT_TRUE(M()->pfnEndDocPort(h));
   EXPECT_TRUE(PrinterStatusHistory(kPrinter).empty());
   M()->pfnClosePort(h);
@@ -230,11 +230,11 @@ TEST_F(MonitorTest, LongDeviceIdIsKeptTerminatedInTheBlock) {
   EXPECT_EQ(std::string(block.deviceId, 12), "CMD:PJL,PCL;");
   EXPECT_TRUE(block.jobWord & 1);
   ASSERT_TRUE(Write(M(), h, "DATA"));
-  ASSERT_TRUE(WaitFor([&] { return block.primaryCode == 10001; }));
+  ASSERT_TRUE(WaitFor([&] { return Locked([&] { return block.primaryCode == 10001; }); }));
+  EXPECT_TRUE(M()->pfnEndDocPort(h));
   EXPECT_EQ(block.online, 1u);
   EXPECT_EQ(block.statusListCount, 4u);
   EXPECT_EQ(block.jobData, 1u);
-  EXPECT_TRUE(M()->pfnEndDocPort(h));
   EXPECT_FALSE(block.jobWord & 1);
   M()->pfnClosePort(h);
 }
@@ -251,12 +251,12 @@ TEST_F(MonitorTest, StatusListOfTheMakersReply) {
       "@PJL INFO QELSTATUS\r\nCODE1=10001\r\nCODE2=10081\r\nONLINE=TRUE\r\n10082\r\n10083\r\n\f");
   ASSERT_TRUE(StartDoc(M(), h, kPrinter));
   ASSERT_TRUE(Write(M(), h, "DATA"));
-  ASSERT_TRUE(WaitFor([&] { return block.secondaryCode == 10081; }));
+  ASSERT_TRUE(WaitFor([&] { return Locked([&] { return block.secondaryCode == 10081; }); }));
+  EXPECT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, PRINTER_STATUS_TONER_LOW); }));
+  EXPECT_TRUE(M()->pfnEndDocPort(h));
   EXPECT_EQ(std::vector<DWORD>(block.statusList, block.statusList + 7),
             (std::vector<DWORD>{10001, 10081, 0, 10082, 10083, 0, 0}));
   EXPECT_EQ(block.statusListCount, 7u);
-  EXPECT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, PRINTER_STATUS_TONER_LOW); }));
-  EXPECT_TRUE(M()->pfnEndDocPort(h));
   M()->pfnClosePort(h);
 }
 
@@ -272,7 +272,7 @@ TEST_F(MonitorTest, StartDocWaitsWhileTheBlockSaysBusy) {
   EXPECT_GE(GetTickCount() - start, 120000u);
   std::thread other([&] {
     Sleep(30000);
-    __atomic_store_n(&block.busy, 0, __ATOMIC_RELAXED);
+    Locked([&] { return block.busy = 0; });
   });
   start = GetTickCount();
   EXPECT_TRUE(StartDoc(M(), h, kPrinter));
@@ -330,7 +330,7 @@ TEST_F(MonitorTest, ShutdownClosesOpenPortsAndTheirThreadsFirst) {
   ASSERT_TRUE(StartDoc(M(), h, kPrinter));
   ASSERT_TRUE(Write(M(), h, "DATA"));
   ASSERT_TRUE(WaitFor([] { return HistoryEndsWith(kPrinter, 0); }));
-  EXPECT_TRUE(Port(h)->flags & langmon::kStatusThreadRuns);
+  EXPECT_TRUE(Locked([&] { return Port(h)->flags & langmon::kStatusThreadRuns; }));
   size_t handles = kw::HandleCount();
   kw::MonitorHostStop(host_);
   host_ = nullptr;

@@ -56,6 +56,14 @@ class MonitorTest : public kadu_test::WorldFixture {
   const MONITOR2* M() const { return kw::MonitorHostTable(host_); }
   langmon::MonitorRecord* Monitor() const { return static_cast<langmon::MonitorRecord*>(kw::MonitorHostHandle(host_)); }
   static langmon::PortRecord* Port(HANDLE h) { return static_cast<langmon::PortRecord*>(h); }
+  // Reads or changes monitor state as the monitor's own threads do: under its lock.
+  template <typename F>
+  auto Locked(F f) const {
+    langmon::LockMonitor(Monitor());
+    auto r = f();
+    langmon::UnlockMonitor(Monitor());
+    return r;
+  }
 
   kw::MonitorHost* host_ = nullptr;
   DWORD scale_ = 50;
