@@ -159,6 +159,10 @@ void ReportCodes(PortRecord* p, const Codes& c);
 // local_poll.cpp
 void PollLocalStatus(PortRecord* p, BOOL first);
 
+// pre_job_status.cpp — the printer's status before a job's first data (for
+// the warning check): FALSE when the status query cannot be written.
+BOOL PreJobStatus(PortRecord* p);
+
 // memory_query.cpp — installed and available memory (0xFFFFFFFF: unknown).
 DWORD QueryInstalledMemory(PortRecord* p);
 DWORD QueryAvailableMemory(PortRecord* p);

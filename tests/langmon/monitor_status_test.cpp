@@ -338,3 +338,19 @@ TEST_F(MonitorTest, ShutdownClosesOpenPortsAndTheirThreadsFirst) {
   EXPECT_LT(kw::HandleCount(), handles);  // the thread, its events and the printer handle are gone
   EXPECT_EQ(kw::hooks::PrinterOpenHandles(), 0u);
 }
+
+TEST_F(MonitorTest, PreJobStatusAsksAPrinterWithoutKnownCodes) {
+  HANDLE h = OpenDoublePort("USB001");
+  ASSERT_TRUE(StartDoc(M(), h, kPrinter, 1, 2, 1));  // mode 1: no header, so nothing is known yet
+  EXPECT_TRUE(Locked([&] { return langmon::PreJobStatus(Port(h)); }));
+  EXPECT_EQ(kw::hooks::PortDoubleWritten("USB001"), std::string(kUel) + "@PJL INFO STATUS\r\n" + kUel);
+  EXPECT_EQ(Locked([&] { return Port(h)->primary; }), 10001u);
+  // Known codes: nothing more is asked.
+  EXPECT_TRUE(Locked([&] { return langmon::PreJobStatus(Port(h)); }));
+  EXPECT_EQ(kw::hooks::PortDoubleWritten("USB001").size(), 9 + 18 + 9u);
+  kw::hooks::PortDoubleFailWrites("USB001", 1, 1, ERROR_GEN_FAILURE);
+  Locked([&] { return Port(h)->primary = 0; });
+  EXPECT_FALSE(Locked([&] { return langmon::PreJobStatus(Port(h)); }));
+  EXPECT_TRUE(M()->pfnEndDocPort(h));
+  M()->pfnClosePort(h);
+}
