@@ -1,11 +1,10 @@
 // The Windows version the monitor adapts to (MONITOR2 size, read chunk,
-// object name prefixes, the status monitor's session handling).
+// registry hive of the AdjustDCS value, the status monitor's sessions).
 #include "langmon/operations.h"
 
 namespace langmon {
 
 void QueryOsVersion(DWORD* major, DWORD* minor) {
-#if __has_include("win/version.h")
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof info;
   if (GetVersionExA(&info)) {
@@ -13,9 +12,7 @@ void QueryOsVersion(DWORD* major, DWORD* minor) {
     *minor = info.dwMinorVersion;
     return;
   }
-#endif
-  // Without the version service, the monitor behaves as on Windows 7.
-  *major = 6;
+  *major = 6;  // cannot happen on a working system; behave as on Windows 7
   *minor = 1;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "kw/hooks_time.h"
+#include "kw/hooks_version.h"
 #include "langmon/entry_points.h"
 #include "langmon/pjl_strings.h"
 #include "tests/langmon/support/job_steps.h"
@@ -261,4 +262,31 @@ TEST_F(MonitorTest, FailedWritesAreForgivenUntilTheBusyTimeout) {
   EXPECT_EQ(n, 1u);
   EXPECT_TRUE(M()->pfnEndDocPort(h));
   M()->pfnClosePort(h);
+}
+
+TEST_F(MonitorTest, VersionDependentSizes) {
+  struct Case {
+    DWORD major, minor;
+    DWORD cbSize, readChunk;
+  };
+  const Case cases[] = {
+      {5, 0, DWORD(offsetof(MONITOR2, pfnSendRecvBidiDataFromPort)), 4096},
+      {5, 1, DWORD(sizeof(MONITOR2)), 65536},
+      {6, 0, DWORD(sizeof(MONITOR2)), 65536},
+  };
+  for (const Case& c : cases) {
+    kw::hooks::SystemVersion v;
+    v.major = c.major;
+    v.minor = c.minor;
+    kw::hooks::SetSystemVersion(v);
+    kw::MonitorHost* host = kw::MonitorHostStart(InitializePrintMonitor2);
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(kw::MonitorHostTable(host)->cbSize, c.cbSize) << c.major << "." << c.minor;
+    kw::hooks::PortDoubleDefine("USB009");
+    HANDLE h = kw::MonitorHostOpenPort(host, Double(), DoubleMonitor(), "USB009", kPrinter);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(Port(h)->readChunk, c.readChunk);
+    kw::MonitorHostStop(host);
+  }
+  kw::hooks::SetSystemVersion(kw::hooks::SystemVersion{});
 }
