@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds and runs every test in both configurations: the normal build (g++)
 # and the sanitizer build (clang, address and undefined behaviour, with the
-# fuzz targets fuzzing briefly). Installs what is missing first.
+# fuzz targets fuzzing briefly), then the monitor's concurrency tests under
+# the thread sanitizer. Installs what is missing first.
 set -e
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
@@ -16,3 +17,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKADU_SANITIZE=ON -DKADU_BENC
 cmake --build build-asan -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -j "$JOBS" --output-on-failure --timeout 900
+
+# The monitor's concurrency tests under the thread sanitizer.
+JOBS="$JOBS" ./scripts/tsan.sh
