@@ -288,6 +288,16 @@ void PutDevmodeDword(std::vector<uint8_t>* bytes, size_t offset, uint32_t value)
   PutDevmodeWord(bytes, offset + 2, uint16_t(value >> 16));
 }
 
+void PutDevmodeField(std::vector<uint8_t>* bytes, const std::string& name, int64_t value) {
+  const Field* f = Find(name);
+  ASSERT_NE(f, nullptr) << "no field " << name;
+  ASSERT_NE(f->kind, TEXT) << name;
+  if (f->kind == U16 || f->kind == S16)
+    PutDevmodeWord(bytes, f->offset, uint16_t(value));
+  else
+    PutDevmodeDword(bytes, f->offset, uint32_t(value));
+}
+
 void PutDevmodeText(std::vector<uint8_t>* bytes, size_t offset, const std::u16string& text) {
   for (size_t i = 0; i < text.size(); ++i) PutDevmodeWord(bytes, offset + 2 * i, text[i]);
   PutDevmodeWord(bytes, offset + 2 * text.size(), 0);

@@ -31,6 +31,8 @@ std::vector<std::string> DevmodeDecoderFields();
 void PutDevmodeWord(std::vector<uint8_t>* bytes, size_t offset, uint16_t value);
 void PutDevmodeDword(std::vector<uint8_t>* bytes, size_t offset, uint32_t value);
 void PutDevmodeText(std::vector<uint8_t>* bytes, size_t offset, const std::u16string& text);
+// Writes a named integer field with its width.
+void PutDevmodeField(std::vector<uint8_t>* bytes, const std::string& name, int64_t value);
 // The offset of a named field (integer or text).
 size_t DevmodeFieldOffset(const std::string& name);
 
