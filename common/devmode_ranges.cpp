@@ -267,6 +267,8 @@ int64_t DevmodeFieldNormalize(const FieldRange& f, int64_t v, const RangeContext
 bool DevmodeFieldAccepts(const FieldRange& f, int64_t v, const RangeContext& ctx) {
   // The black-finish normaliser runs after the check and may write 2.
   if (f.rule == RangeRule::BlackFinish) return v >= 0 && v <= 2;
+  // The capability rules mark a user-defined paper after the check.
+  if (f.rule == RangeRule::UserDefPaper) return v == 0 || v == 1 || ctx.paperList264;
   return DevmodeFieldNormalize(f, v, ctx) == v;
 }
 

@@ -30,7 +30,7 @@ enum class RangeRule : uint8_t {
   Flag452,         // 0 at 600 dpi and more; else 0 or 1 (else 0)
   ColorModeFlag,   // 0 on Monochrome models; else 0 or 1 (else 1)
   BlackFinish,     // checked as 0 or 1 (else 1); the normaliser may then write 2
-  UserDefPaper,    // 0 when the model's paper list has no paper 264
+  UserDefPaper,    // 0 when the model's paper list has no paper 264 (a user paper may then set 1)
   CustomSize,      // inside the custom size limits in effect (clamped); never 0
   FitSize,         // never 0 (0 becomes the default paper's size)
   PrintQuality,    // 300, 600, 1200 or -4..-1
@@ -48,7 +48,7 @@ struct FieldRange {
   RangeFallback from;
   RangeRule rule;
   uint8_t setCount;
-  int64_t set[5];
+  int64_t set[8];
   bool length;       // CustomSize and FitSize: the length (else the width)
 };
 
