@@ -173,7 +173,7 @@ void OtherDefaults(const DevmodeModel& m, const UserDefaults& u, DriverDevmode* 
   p.wDispType = uint16_t(u.dispType);
 }
 
-// The public members the defaults give (step order: after the private block).
+// The public members the defaults give (written after the private block).
 void PublicDefaults(const DevmodeModel& m, const UserDefaults& u, DriverDevmode* dm) {
   DEVMODEW& d = dm->dm;
   d.dmOrientation = u.orientation;
@@ -186,7 +186,7 @@ void PublicDefaults(const DevmodeModel& m, const UserDefaults& u, DriverDevmode*
   d.dmTTOption = u.outOrBit == 0 ? DMTT_DOWNLOAD_OUTLINE : DMTT_DOWNLOAD;
 }
 
-// Step 7: the paper and the custom size.
+// The paper and the custom size.
 void PaperDefaults(const DevmodeModel& m, DriverDevmode* dm) {
   PrivateDevmode& p = dm->priv;
   int index = PaperIndexOfCode(m.info, dm->dm.dmPaperSize);
@@ -221,7 +221,7 @@ void PaperDefaults(const DevmodeModel& m, DriverDevmode* dm) {
   }
 }
 
-// Step 10: zoom. A scale from the data files outside 25..400 would later
+// Zoom. A scale from the data files outside 25..400 would later
 // divide by it or overflow; 100 stands in for it.
 void ZoomDefaults(const UserDefaults& u, DriverDevmode* dm) {
   const short modelScale = (u.scale >= 25 && u.scale <= 400) ? u.scale : 100;

@@ -53,7 +53,7 @@ void TakeIncoming(const DriverDevmode& current, const void* bytes, size_t availa
             in->privateBytes >= kDevmodeMinOwnPrivate && SameDriverName(name, current.priv.szDriverName);
 }
 
-// Step 2: the private block of an own record over the current one; the
+// The private block of an own record over the current one; the
 // driver name stays the current one.
 void TakePrivateBlock(const Incoming& in, DriverDevmode* dm) {
   WCHAR name[kDevmodeNameChars];
@@ -63,7 +63,7 @@ void TakePrivateBlock(const Incoming& in, DriverDevmode* dm) {
   std::memcpy(dm->priv.szDriverName, name, sizeof(name));
 }
 
-// Step 3: members the driver does not interpret.
+// Members the driver does not interpret.
 void TakeDisplayMembers(const DEVMODEW& in, DEVMODEW* out) {
   std::memcpy(out->dmFormName, in.dmFormName, sizeof(out->dmFormName));
   out->dmLogPixels = in.dmLogPixels;
@@ -79,7 +79,7 @@ void ApplyRow(const char* field, const RangeContext& ctx, DriverDevmode* dm) {
   DevmodeWriteField(dm, *f, DevmodeFieldNormalize(*f, DevmodeReadField(*dm, *f), ctx));
 }
 
-// Step 5.
+// The binding follows the duplex unit, or manual duplex.
 void Duplex(const DEVMODEW& in, DriverDevmode* dm) {
   const bool inRange = in.dmDuplex >= DMDUP_SIMPLEX && in.dmDuplex <= DMDUP_HORIZONTAL;
   if (dm->priv.wDeviceOptions & 0x8) {
@@ -92,7 +92,7 @@ void Duplex(const DEVMODEW& in, DriverDevmode* dm) {
   dm->dm.dmDuplex = (dm->priv.wManualDuplex && inRange) ? in.dmDuplex : DMDUP_SIMPLEX;
 }
 
-// Step 13.
+// The scale and its zoom preset.
 void Scale(const DEVMODEW& in, DWORD fields, DriverDevmode* dm) {
   if (!(fields & DM_SCALE)) {
     dm->dm.dmScale = 100;
@@ -105,7 +105,7 @@ void Scale(const DEVMODEW& in, DWORD fields, DriverDevmode* dm) {
   dm->dm.dmFields |= DM_SCALE;
 }
 
-// Step 15.
+// Collation as the caller asks for it.
 void Collate(const DEVMODEW& in, DWORD fields, HANDLE printer, DriverDevmode* dm) {
   if (fields & DM_COLLATE) {
     if (in.dmCollate != DMCOLLATE_FALSE && in.dmCollate != DMCOLLATE_TRUE) return;
@@ -118,7 +118,7 @@ void Collate(const DEVMODEW& in, DWORD fields, HANDLE printer, DriverDevmode* dm
   dm->priv.wDriverCollate = 0;
 }
 
-// Steps 10 and 11: the paper and its size.
+// The paper and its size.
 void Paper(const DevmodeModel& m, const DEVMODEW& in, DWORD fields, const int16_t limits[8], DriverDevmode* dm) {
   if (fields & DM_PAPERSIZE) {
     ApplyPaperRule(m, in.dmPaperSize, in.dmPaperWidth, in.dmPaperLength, dm);
@@ -135,7 +135,7 @@ void Paper(const DevmodeModel& m, const DEVMODEW& in, DWORD fields, const int16_
   }
 }
 
-// Step 17: the private block's table, then what derives from it.
+// The private block's table, then what derives from it.
 void PrivateBlock(const DevmodeModel& m, const RangeContext& ctx, DriverDevmode* dm) {
   ApplyDevmodeRanges(dm, ctx);
   DeriveNup(dm);
@@ -146,7 +146,7 @@ void PrivateBlock(const DevmodeModel& m, const RangeContext& ctx, DriverDevmode*
   NormaliseBlackFinish(dm);
 }
 
-// Step 18: a size the record gives itself stays inside the limits.
+// A size the record gives itself stays inside the limits.
 void ClampPaperSize(const int16_t limits[8], DriverDevmode* dm) {
   if (!(dm->dm.dmFields & (DM_PAPERLENGTH | DM_PAPERWIDTH))) return;
   dm->dm.dmFields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
@@ -169,7 +169,7 @@ BOOL MergeDevmodeBytes(DriverDevmode* cur, const void* bytes, size_t available, 
   TakeDisplayMembers(d, &cur->dm);
   TerminateDevmodeStrings(cur);
 
-  // Step 4: the model, with the finisher bit of this record.
+  // The model, with the finisher bit of this record.
   DevmodeModel m;
   cur->priv.wDeviceOptions &= 0x2B;
   TakeDevmodeModel(cur->priv.szDriverName, cur->priv.wDeviceOptions & 0x1, &m);

@@ -18,7 +18,7 @@ uint32_t MediaMaskOfCode(const DevmodeModel& m, int code) {
   return MediaMaskAt(m.info, MediaIndexOfCode(m.info, code));
 }
 
-// Rule 1: a user-defined paper counts as the free size (264) when the list
+// A user-defined paper counts as the free size (264) when the list
 // marks it, else as the custom size (256).
 int PaperForCapability(DriverDevmode* dm) {
   PrivateDevmode& p = dm->priv;
@@ -32,7 +32,7 @@ int PaperForCapability(DriverDevmode* dm) {
   return marked ? 264 : 256;
 }
 
-// Rule 2.
+// The source must feed the paper, and the media come from the source.
 Capability SourceAndMedia(const DevmodeModel& m, int paper, DriverDevmode* dm) {
   Capability cap{PaperFlagsAt(m.info, PaperIndexOfCode(m.info, paper)),
                  MediaMaskOfCode(m, dm->priv.wMediaType & 0xF)};
@@ -60,7 +60,7 @@ uint32_t BinBit(int bin) {
 
 bool Allows(const Capability& cap, uint32_t bit) { return bit && (cap.paper & bit) && (cap.media & bit); }
 
-// Rule 3.
+// The output bin must take the paper and the media.
 void OutputBin(const Capability& cap, PrivateDevmode* p) {
   if (Allows(cap, BinBit(p->wOutputBin))) return;
   bool finisher = p->wDeviceOptions & 0x1;
@@ -89,13 +89,13 @@ uint32_t FinishingBit(int bin, uint32_t option) {
   return 0;
 }
 
-// Rule 4.
+// A finishing option needs its bit in the paper and the media.
 void FinishingOption(const Capability& cap, PrivateDevmode* p) {
   if (p->dwFinishingOption && !Allows(cap, FinishingBit(p->wOutputBin, p->dwFinishingOption)))
     p->dwFinishingOption = 0;
 }
 
-// Rule 5.
+// Long-edge feed by hand for the papers and finishing that need it.
 void LongEdgeFeed(const DevmodeModel& m, DriverDevmode* dm) {
   const int src = dm->dm.dmDefaultSource, paper = dm->dm.dmPaperSize;
   if (src != DMBIN_MANUAL && src != 257) return;
@@ -116,7 +116,7 @@ void LongEdgeFeed(const DevmodeModel& m, DriverDevmode* dm) {
   }
 }
 
-// Rule 6.
+// Manual duplex only for one copy of a plain job the paper and media allow.
 void ManualDuplex(const Capability& cap, DriverDevmode* dm) {
   PrivateDevmode& p = dm->priv;
   if (p.wManualDuplex != 1) return;

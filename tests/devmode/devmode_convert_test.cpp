@@ -18,12 +18,12 @@ constexpr DWORD kAnyError = 0xFFFFFFFF;  // success after spooler calls: the err
 
 DEVMODEW* Dm(Bytes& b) { return b.empty() ? nullptr : reinterpret_cast<DEVMODEW*>(b.data()); }
 
-Bytes Shape(WORD size, WORD extra, WORD spec, uint8_t fill) {
+Bytes Shape(WORD size, WORD extra, WORD version, uint8_t fill) {
   Bytes b(size_t(size) + extra, fill);
   auto* dm = reinterpret_cast<DEVMODEW*>(b.data());
   dm->dmSize = size;
   dm->dmDriverExtra = extra;
-  dm->dmSpecVersion = spec;
+  dm->dmSpecVersion = version;
   dm->dmDriverVersion = 0x0500;
   return b;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "common/devmode_model.h"
 #include "tests/devmode/devmode_fixture.h"
@@ -144,6 +145,15 @@ TEST_F(Merge, ShortRecordsReadAsZeroBeyondTheirBytes) {
   kadu::DriverDevmode dm = base;
   EXPECT_TRUE(kadu::MergeDevmode(&dm, nullptr, nullptr));
   EXPECT_EQ(Decode(dm)["dmScale"], 100);
+
+  // The pointer form reads a public-only record only as far as its sizes
+  // say: no stamps, no copy-count word beyond its 220 bytes.
+  Bytes pub = Public({{"dmFields", DM_COPIES}, {"dmCopies", 3}});
+  std::unique_ptr<uint8_t[]> exact(new uint8_t[pub.size()]);
+  std::memcpy(exact.get(), pub.data(), pub.size());
+  dm = base;
+  EXPECT_TRUE(kadu::MergeDevmode(&dm, reinterpret_cast<const DEVMODEW*>(exact.get()), nullptr));
+  EXPECT_EQ(Decode(dm)["dmCopies"], 3);
 }
 
 TEST_F(Merge, Copies) {

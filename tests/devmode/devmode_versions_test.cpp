@@ -20,18 +20,18 @@ struct Shaped {
   DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(bytes.data()); }
 };
 
-Shaped Make(WORD size, WORD extra, WORD spec, WORD driverVersion, uint8_t fill) {
+Shaped Make(WORD size, WORD extra, WORD version, WORD driverVersion, uint8_t fill) {
   Shaped s;
   s.bytes.assign(std::max<size_t>(size_t(size) + extra, sizeof(DEVMODEW)), 0);
   for (size_t i = 0; i < s.bytes.size(); ++i) s.bytes[i] = uint8_t(fill + i * 7);
   s.dm()->dmSize = size;
   s.dm()->dmDriverExtra = extra;
-  s.dm()->dmSpecVersion = spec;
+  s.dm()->dmSpecVersion = version;
   s.dm()->dmDriverVersion = driverVersion;
   return s;
 }
 
-TEST(DevmodeSpec, VersionBySize) {
+TEST(DevmodeVersions, VersionBySize) {
   struct Case {
     WORD size, own, expected;
   } cases[] = {
@@ -46,11 +46,11 @@ TEST(DevmodeSpec, VersionBySize) {
   }
 }
 
-TEST(DevmodeSpec, CopyKeepsTheTargetsShape) {
+TEST(DevmodeVersions, CopyKeepsTheTargetsShape) {
   struct Case {
     WORD inSize, inExtra, outSize, outExtra;
     int copied;
-    WORD outSpec;
+    WORD outVersion;
   } cases[] = {
       {220, 1596, 220, 1596, 220 + 1596, 0x0401},  // same shape
       {220, 1596, 188, 1596, 188 + 1596, 0x0320},  // to the 3.51 shape: its own version survives
@@ -67,7 +67,7 @@ TEST(DevmodeSpec, CopyKeepsTheTargetsShape) {
     EXPECT_EQ(out.dm()->dmSize, c.outSize);
     EXPECT_EQ(out.dm()->dmDriverExtra, c.outExtra);
     EXPECT_EQ(out.dm()->dmDriverVersion, 0x0350);
-    EXPECT_EQ(out.dm()->dmSpecVersion, c.outSpec);
+    EXPECT_EQ(out.dm()->dmSpecVersion, c.outVersion);
     EXPECT_EQ(0, std::memcmp(out.bytes.data(), in.bytes.data(), 64));
     size_t pub = std::min(c.inSize, c.outSize), priv = std::min(c.inExtra, c.outExtra);
     if (pub > 72) {
@@ -79,7 +79,7 @@ TEST(DevmodeSpec, CopyKeepsTheTargetsShape) {
   }
 }
 
-TEST(DevmodeSpec, CopyRefusesMissingOrUnknownRecords) {
+TEST(DevmodeVersions, CopyRefusesMissingOrUnknownRecords) {
   Shaped a = Make(220, 1596, 0x0401, 0x0500, 1), b = Make(220, 1596, 0x0401, 0x0500, 2);
   EXPECT_EQ(CopyDevmodeCompatible(nullptr, b.dm()), -1);
   EXPECT_EQ(CopyDevmodeCompatible(a.dm(), nullptr), -1);
@@ -88,7 +88,7 @@ TEST(DevmodeSpec, CopyRefusesMissingOrUnknownRecords) {
   EXPECT_EQ(CopyDevmodeCompatible(a.dm(), odd.dm()), -1);
 }
 
-TEST(DevmodeSpec, StampsOnlyInRecordsThatHoldThem) {
+TEST(DevmodeVersions, StampsOnlyInRecordsThatHoldThem) {
   struct Case {
     WORD size, extra;
     bool holds;
@@ -103,7 +103,7 @@ TEST(DevmodeSpec, StampsOnlyInRecordsThatHoldThem) {
 
 // The driver's structure and its range table agree with the offsets table
 // the decoder was written from.
-TEST(DevmodeSpec, LayoutMatchesTheOffsetsTable) {
+TEST(DevmodeVersions, LayoutMatchesTheOffsetsTable) {
   kadu::DriverDevmode dm = {};
   dm.priv.wDataStamps[2] = 0x1234;
   dm.priv.dwPosterSheets = -1;
