@@ -190,7 +190,8 @@ BOOL MergeDevmodeBytes(DriverDevmode* cur, const void* bytes, size_t available, 
   if ((f & DM_COPIES) && manual == 0) cur->dm.dmCopies = short(std::clamp<int>(d.dmCopies, 1, 999));
   if (f & DM_PRINTQUALITY) PairResolution(m, d.dmPrintQuality, cur);
   // A level from a private block that names none (the pairing did not run).
-  if (cur->priv.wUiQuality < -4 || cur->priv.wUiQuality > -1) cur->priv.wUiQuality = int16_t(DefaultUiQuality(m.record));
+  if (cur->priv.wUiQuality < -4 || cur->priv.wUiQuality > -1)
+    cur->priv.wUiQuality = int16_t(DefaultUiQuality(m.record));
   int quality = cur->dm.dmPrintQuality;
   const int resolution = QualityResolution(m.info, &quality);
   cur->dm.dmPrintQuality = short(quality);
@@ -198,8 +199,8 @@ BOOL MergeDevmodeBytes(DriverDevmode* cur, const void* bytes, size_t available, 
   Paper(m, d, f, limits, cur);
   if (f & DM_DEFAULTSOURCE) ApplyDefaultSourceRule(m, d.dmDefaultSource, cur);
   Scale(d, f, cur);
-  cur->dm.dmTTOption = (d.dmTTOption >= DMTT_BITMAP && d.dmTTOption <= DMTT_DOWNLOAD_OUTLINE) ? d.dmTTOption
-                                                                                            : DMTT_DOWNLOAD;
+  cur->dm.dmTTOption =
+      (d.dmTTOption >= DMTT_BITMAP && d.dmTTOption <= DMTT_DOWNLOAD_OUTLINE) ? d.dmTTOption : DMTT_DOWNLOAD;
   if ((f & DM_COLOR) && (d.dmColor == DMCOLOR_MONOCHROME || d.dmColor == DMCOLOR_COLOR)) cur->dm.dmColor = d.dmColor;
   Collate(d, f, printer, cur);
   if (f & DM_YRESOLUTION) cur->dm.dmYResolution = d.dmYResolution;

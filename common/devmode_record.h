@@ -54,7 +54,7 @@ struct PrivateDevmode {
   int32_t dwPosterSheets;                 // 288: poster sheet count; -1 custom (dwCstmX by dwCstmY)
   uint32_t dwCstmX;                       // 292: custom poster grid
   uint32_t dwCstmY;                       // 296: custom poster grid
-  uint32_t dwPosterFlags;                 // 300: 0x1 automatic direction, 0x2 portrait direction, 0x4 registration marks, 0x8 overlap
+  uint32_t dwPosterFlags;                 // 300: 0x1 auto direction, 0x2 portrait, 0x4 registration marks, 0x8 overlap
   uint32_t dwRegistColor;                 // 304: registration mark colour, 0x00BBGGRR
   uint32_t dwOverlapWidth;                // 308: poster overlap, 0.1 mm
   uint32_t dwEnlarge;                     // 312: poster size selector
@@ -72,7 +72,7 @@ struct PrivateDevmode {
   uint16_t wBandWalk;                     // 424: band walk: 0x1 up the page, 0x2 right to left, 0x4 rows inverted
   uint16_t wEncoderSelector;              // 426: copied to the raster encoder selector at a resolution fall-back
   uint16_t wSpare428;                     // 428
-  uint16_t wColorBits;                    // 430: 0x1 allows 3 bits per pixel with dmColor 2, 0x2 forces darkness 0 and contrast 255
+  uint16_t wColorBits;                    // 430: 0x1 3 bits a pixel with colour; 0x2 darkness 0, contrast 255
   int16_t wContrast;                      // 432: contrast, 128 neutral
   uint16_t wRet;                          // 434: resolution enhancement: 1 dark, other values medium
   uint16_t wCustomWidth;                  // 436: custom paper width, 0.1 mm
@@ -85,7 +85,7 @@ struct PrivateDevmode {
   uint16_t wFlag452;                      // 452: 0 at 600 dpi and more
   uint16_t wSelector454;                  // 454
   int16_t wPrDensity;                     // 456: print density 1..5; below 1 leaves the printer's setting
-  uint16_t wMediaType;                    // 458: media code (low nibble); media of the cover or second use (next nibble)
+  uint16_t wMediaType;                    // 458: media code; next nibble: cover or second use
   uint16_t wFlag460;                      // 460
   uint16_t wStagingSelector;              // 462: a nonzero low byte turns page staging on
   uint16_t wPaperKind;                    // 464
@@ -113,7 +113,7 @@ struct PrivateDevmode {
   uint16_t wAutoTray;                     // 800: automatic tray switching
   uint8_t bReserved802[2];                // 802
   uint16_t wLandDirect;                   // 804: landscape direction
-  uint16_t wLandDirectByClass;            // 806: landscape direction per paper class: bits 0-3 ordinary, 4-7 user-defined and custom
+  uint16_t wLandDirectByClass;            // 806: per paper class: bits 0-3 ordinary, 4-7 user and custom
   uint16_t wBlackFinishBit;               // 808: written by the black-finish normaliser
   uint16_t wPrintMode;                    // 810
   uint16_t wUsePrinterFont;               // 812: replace TrueType fonts by printer fonts

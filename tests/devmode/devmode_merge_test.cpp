@@ -224,7 +224,9 @@ TEST_F(Merge, OrientationColourTrueTypeAndYResolution) {
 // Desk: default 600 dpi, levels -3 and -2 at 600, -1 at 300, no -4, UI -2.
 // Office: default -3, levels -4 at 1200, -3 and -2 at 600, -1 at 300, UI -3.
 TEST_F(Merge, ResolutionPairing) {
-  auto q = [](int quality) { return [quality] { return Public({{"dmFields", DM_PRINTQUALITY}, {"dmPrintQuality", quality}}); }; };
+  auto q = [](int quality) {
+    return [quality] { return Public({{"dmFields", DM_PRINTQUALITY}, {"dmPrintQuality", quality}}); };
+  };
   Run({
       {"desk 1200: not offered, the model default", kDesk, q(1200), {{"dmPrintQuality", 600}, {"wUiQuality", -2}}},
       {"desk 300", kDesk, q(300), {{"dmPrintQuality", 300}, {"wUiQuality", -1}}},
@@ -243,7 +245,8 @@ TEST_F(Merge, ResolutionPairing) {
       {"office, a dpi value in wUiQuality is no level", kOffice,
        [&] { return Own(kOffice, {{"dmFields", DM_PRINTQUALITY}, {"dmPrintQuality", 600}, {"wUiQuality", 600}}); },
        {{"dmPrintQuality", -3}, {"wUiQuality", -3}}},
-      {"a private block whose level names none", kDesk, [&] { return Own(kDesk, {{"dmFields", kF}, {"wUiQuality", 0}}); },
+      {"a private block whose level names none", kDesk,
+       [&] { return Own(kDesk, {{"dmFields", kF}, {"wUiQuality", 0}}); },
        {{"dmPrintQuality", 600}, {"wUiQuality", -2}}},
       {"resolution 600: the flag at 452 is cleared", kDesk, [&] { return Own(kDesk, {{"flag452", 1}}); },
        {{"flag452", 0}}},
@@ -256,10 +259,13 @@ TEST_F(Merge, ResolutionPairing) {
 TEST_F(Merge, PaperRule) {
   const int64_t paper = DM_PAPERSIZE, sized = DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
   auto p = [](int64_t fields, int code, int w, int l) {
-    return [=] { return Public({{"dmFields", fields}, {"dmPaperSize", code}, {"dmPaperWidth", w}, {"dmPaperLength", l}}); };
+    return [=] {
+      return Public({{"dmFields", fields}, {"dmPaperSize", code}, {"dmPaperWidth", w}, {"dmPaperLength", l}});
+    };
   };
   Run({
-      {"A4 from the table", kDesk, p(paper, 9, 1, 1), {{"dmPaperSize", 9}, {"dmPaperWidth", 2100}, {"dmPaperLength", 2970}}},
+      {"A4 from the table", kDesk, p(paper, 9, 1, 1),
+       {{"dmPaperSize", 9}, {"dmPaperWidth", 2100}, {"dmPaperLength", 2970}}},
       {"unknown code: the default paper", kDesk, p(paper, 999, 5, 5),
        {{"dmPaperSize", 1}, {"dmPaperWidth", 2159}, {"dmPaperLength", 2794}}},
       {"256 is not in the shipped lists", kDesk, p(sized, 256, 1500, 2000), {{"dmPaperSize", 1}, {"dmFields", 0x1F03}}},
@@ -284,7 +290,9 @@ TEST_F(Merge, CustomPaperSize) {
               kDeskDriver);
   const int64_t sized = DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
   auto p = [](int64_t fields, int code, int w, int l) {
-    return [=] { return Public({{"dmFields", fields}, {"dmPaperSize", code}, {"dmPaperWidth", w}, {"dmPaperLength", l}}); };
+    return [=] {
+      return Public({{"dmFields", fields}, {"dmPaperSize", code}, {"dmPaperWidth", w}, {"dmPaperLength", l}});
+    };
   };
   Run({
       {"within the limits", kDesk, p(sized, 256, 1500, 2000),
@@ -356,7 +364,8 @@ TEST_F(Merge, DuplexUnit) {
        {{"dmDuplex", 1}}},
       {"without DM_DUPLEX the unit still decides", kOffice, [] { return Public({{"dmFields", kF}, {"dmDuplex", 2}}); },
        {{"dmDuplex", 2}}},
-      {"no duplex unit", kDesk, [&] { return Own(kDesk, {{"dmFields", DM_DUPLEX}, {"dmDuplex", 2}, {"wDeviceOptions", 0}}); },
+      {"no duplex unit", kDesk,
+       [&] { return Own(kDesk, {{"dmFields", DM_DUPLEX}, {"dmDuplex", 2}, {"wDeviceOptions", 0}}); },
        {{"dmDuplex", 1}, {"dmFields", 0x0F03}}},
       {"manual duplex keeps the binding", kDesk,
        [&] {
@@ -393,7 +402,9 @@ TEST_F(Merge, DefaultSourceRule) {
 }
 
 TEST_F(Merge, Collate) {
-  auto c = [](int64_t fields, int collate) { return [=] { return Public({{"dmFields", fields}, {"dmCollate", collate}}); }; };
+  auto c = [](int64_t fields, int collate) {
+    return [=] { return Public({{"dmFields", fields}, {"dmCollate", collate}}); };
+  };
   Run({
       {"collate", kDesk, c(DM_COLLATE, 1), {{"dmCollate", 1}, {"dmFields", 0x9F03}}},
       {"no collate", kDesk, c(DM_COLLATE, 0), {{"dmCollate", 0}, {"wDriverCollate", 0}, {"dmFields", 0x9F03}}},
@@ -609,7 +620,9 @@ TEST_F(Merge, CapabilityRules) {
        [&] { return Own(kDesk, {{"dmFields", DM_DEFAULTSOURCE}, {"dmDefaultSource", 4}, {"wMediaType", 0x33}}); },
        {{"wMediaType", 0x33}, {"dmDefaultSource", 4}}},
       {"a paper the source cannot feed", kDesk,
-       [] { return Public({{"dmFields", DM_DEFAULTSOURCE | DM_PAPERSIZE}, {"dmDefaultSource", 1}, {"dmPaperSize", 27}}); },
+       [] {
+         return Public({{"dmFields", DM_DEFAULTSOURCE | DM_PAPERSIZE}, {"dmDefaultSource", 1}, {"dmPaperSize", 27}});
+       },
        {{"dmDefaultSource", 257}, {"wEffectiveSource", 257}}},
       {"a bin the paper cannot reach", kDesk, [&] { return Own(kDesk, {{"wOutputBin", 0}}); },
        {{"wOutputBin", 1}, {"wOutputBinCopy", 1}}},
