@@ -1,13 +1,14 @@
 // Hosting of a language monitor as the spooler does it (kw/monitor_host.h).
-#include <dlfcn.h>
-
 #include <cstring>
 #include <vector>
 
 #include "kw/hooks_printers.h"
 #include "kw/monitor_host.h"
 #include "kw/wide.h"
+#include "kw/world.h"
+#include "win/module.h"
 #include "win/printers.h"
+#include "win/registry.h"
 #include "win/thread.h"
 
 namespace kw {
@@ -16,17 +17,16 @@ const MONITORREG* MonitorRegistryCallbacks();  // monitor_reg.cpp
 
 struct MonitorHost {
   MONITORINIT init{};
+  HKEY root = nullptr;
   std::u16string serverName;
   MONITOR2* table = nullptr;
   HANDLE handle = nullptr;
-  void* library = nullptr;
+  HMODULE library = nullptr;
 };
 
 namespace {
 
 int g_spoolerToken;  // its address is the hSpooler handed to monitors
-
-typedef BOOL(WINAPI* DllMainFn)(HINSTANCE, DWORD, LPVOID);
 
 }  // namespace
 
@@ -38,13 +38,17 @@ MonitorHost* MonitorHostStart(PFN_INITIALIZEPRINTMONITOR2 init) {
   auto* host = new MonitorHost;
   host->init.cbSize = sizeof(MONITORINIT);
   host->init.hSpooler = &g_spoolerToken;
-  host->init.hckRegistryRoot = nullptr;
+  // The monitor's own key, as the spooler keeps one per installed monitor.
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"System\\CurrentControlSet\\Control\\Print\\Monitors\\KADU Language Monitor",
+                  0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &host->root, nullptr);
+  host->init.hckRegistryRoot = host->root;
   host->init.pMonitorReg = const_cast<PMONITORREG>(MonitorRegistryCallbacks());
   host->init.bLocal = TRUE;
   host->init.pszServerName = nullptr;
   host->table = init(&host->init, &host->handle);
   if (!host->table) {
     DWORD error = GetLastError();
+    if (host->root) RegCloseKey(host->root);
     delete host;
     SetLastError(error ? error : ERROR_DLL_INIT_FAILED);
     return nullptr;
@@ -52,29 +56,23 @@ MonitorHost* MonitorHostStart(PFN_INITIALIZEPRINTMONITOR2 init) {
   return host;
 }
 
-MonitorHost* MonitorHostLoad(const std::string& libraryPath, std::string* error) {
-  void* lib = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+MonitorHost* MonitorHostLoad(const std::string& module, std::string* error) {
+  std::u16string name = !module.empty() && module[0] == '/' ? WorldHostToWindows(module) : Widen(module);
+  HMODULE lib = LoadLibraryW(name.c_str());  // runs the monitor's DllMain
   if (!lib) {
-    if (error) *error = dlerror();
+    if (error) *error = "cannot load " + module + " (error " + std::to_string(GetLastError()) + ")";
     return nullptr;
   }
-  auto dllMain = reinterpret_cast<DllMainFn>(dlsym(lib, "DllMain"));
-  auto init = reinterpret_cast<PFN_INITIALIZEPRINTMONITOR2>(dlsym(lib, "InitializePrintMonitor2"));
+  auto init = reinterpret_cast<PFN_INITIALIZEPRINTMONITOR2>(GetProcAddress(lib, "InitializePrintMonitor2"));
   if (!init) {
-    if (error) *error = "no InitializePrintMonitor2 in " + libraryPath;
-    dlclose(lib);
-    return nullptr;
-  }
-  if (dllMain && !dllMain(reinterpret_cast<HINSTANCE>(lib), 1, nullptr)) {
-    if (error) *error = "DllMain of " + libraryPath + " refused to load";
-    dlclose(lib);
+    if (error) *error = "no InitializePrintMonitor2 in " + module;
+    FreeLibrary(lib);
     return nullptr;
   }
   MonitorHost* host = MonitorHostStart(init);
   if (!host) {
     if (error) *error = "InitializePrintMonitor2 failed with error " + std::to_string(GetLastError());
-    if (dllMain) dllMain(reinterpret_cast<HINSTANCE>(lib), 0, nullptr);
-    dlclose(lib);
+    FreeLibrary(lib);
     return nullptr;
   }
   host->library = lib;
@@ -84,11 +82,8 @@ MonitorHost* MonitorHostLoad(const std::string& libraryPath, std::string* error)
 void MonitorHostStop(MonitorHost* host) {
   if (!host) return;
   if (host->table && host->table->pfnShutdown) host->table->pfnShutdown(host->handle);
-  if (host->library) {
-    if (auto dllMain = reinterpret_cast<DllMainFn>(dlsym(host->library, "DllMain")))
-      dllMain(reinterpret_cast<HINSTANCE>(host->library), 0, nullptr);
-    dlclose(host->library);
-  }
+  if (host->library) FreeLibrary(host->library);
+  if (host->root) RegCloseKey(host->root);
   delete host;
 }
 

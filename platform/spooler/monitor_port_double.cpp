@@ -23,7 +23,7 @@ struct Port {
   bool open = false;
   bool inJob = false;
   bool recordBytes = true;
-  std::map<DWORD, std::pair<bool, std::string>> answers;  // control -> (ok, bytes or error text)
+  std::map<DWORD, std::string> answers;  // control code -> the bytes returned
   std::map<DWORD, DWORD> answerErrors;
   std::deque<std::string> reads;
   std::vector<Trigger> triggers;
@@ -197,7 +197,7 @@ BOOL WINAPI GetPrinterDataFromPort(HANDLE hPort, DWORD ControlID, LPWSTR, LPWSTR
   std::string answer;
   auto it = p->answers.find(ControlID);
   if (it != p->answers.end()) {
-    answer = it->second.second;
+    answer = it->second;
   } else if (ControlID == IOCTL_USBPRINT_VENDOR_GET_COMMAND) {
     DWORD n = DWORD(Waiting(p));
     answer.assign(reinterpret_cast<const char*>(&n), sizeof n);
@@ -269,7 +269,7 @@ void PortDoubleDefine(const std::string& port) {
 
 void PortDoubleAnswer(const std::string& port, DWORD controlId, const std::string& bytes) {
   With(port, [&](Port* p) {
-    p->answers[controlId] = {true, bytes};
+    p->answers[controlId] = bytes;
     p->answerErrors.erase(controlId);
   });
 }

@@ -24,6 +24,8 @@ struct TcpPort {
   TcpPortConfig config;
   SOCKET s = INVALID_SOCKET;
   COMMTIMEOUTS timeouts{};
+  bool inJob = false;
+  bool lost = false;  // the job's connection broke: the rest of the job has nowhere to go
 };
 
 struct TcpMonitor {
@@ -57,11 +59,18 @@ void Disconnect(TcpPort* p) {
   if (p->s == INVALID_SOCKET) return;
   closesocket(p->s);
   p->s = INVALID_SOCKET;
+  if (p->inJob) p->lost = true;
 }
 
-// Connects when not connected; false with the Winsock error as last error.
+// Connects when not connected; false with the Winsock error as last error. A
+// job whose connection broke is not continued on a new one (the printer would
+// take the rest for a job of its own).
 bool Connect(TcpPort* p) {
   if (p->s != INVALID_SOCKET) return true;
+  if (p->lost) {
+    SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+    return false;
+  }
   ADDRINFOA hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
@@ -130,7 +139,10 @@ BOOL WINAPI StartDocPort(HANDLE hPort, LPWSTR, DWORD, DWORD, LPBYTE) {
   TcpPort* p = PortOf(hPort);
   if (!p) return FALSE;
   std::lock_guard<std::mutex> lock(p->mu);
-  return Connect(p) ? TRUE : FALSE;
+  p->lost = false;
+  if (!Connect(p)) return FALSE;
+  p->inJob = true;
+  return TRUE;
 }
 
 BOOL WINAPI WritePort(HANDLE hPort, LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbWritten) {
@@ -184,7 +196,9 @@ BOOL WINAPI EndDocPort(HANDLE hPort) {
   TcpPort* p = PortOf(hPort);
   if (!p) return FALSE;
   std::lock_guard<std::mutex> lock(p->mu);
+  p->inJob = false;
   Finish(p);
+  p->lost = false;
   return TRUE;
 }
 

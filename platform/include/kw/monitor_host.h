@@ -16,10 +16,11 @@ struct MonitorHost;
 // Initialises a monitor whose InitializePrintMonitor2 is at hand (linked in).
 // nullptr, last error set, when the monitor refuses.
 MonitorHost* MonitorHostStart(PFN_INITIALIZEPRINTMONITOR2 init);
-// Loads a monitor library, runs its DllMain and initialises it; nullptr with
-// `*error` set when that fails.
-MonitorHost* MonitorHostLoad(const std::string& libraryPath, std::string* error);
-// Calls the monitor's Shutdown and unloads a loaded library.
+// Loads a monitor module through LoadLibraryW (a module name, a Windows path,
+// or a host path starting with "/"), which runs its DllMain, and initialises
+// it; nullptr with `*error` set when that fails.
+MonitorHost* MonitorHostLoad(const std::string& module, std::string* error);
+// Calls the monitor's Shutdown and frees a loaded module.
 void MonitorHostStop(MonitorHost* host);
 
 const MONITOR2* MonitorHostTable(const MonitorHost* host);
