@@ -45,3 +45,26 @@ DWORD PrinterJobLastControl(const std::string& printer, DWORD jobId);
 size_t PrinterOpenHandles();
 
 }  // namespace kw::hooks
+
+// What the wide calls of the driver libraries report beyond PrinterSetup:
+// the driver's files, the printer's attributes, and failures to inject.
+// Names and paths are UTF-8 (the wide calls convert them).
+namespace kw::hooks {
+
+struct PrinterDriverDetails {
+  std::string dataFile;      // DRIVER_INFO_2 pDataFile; empty: <driver folder>\<driver name>.DAT
+  std::string configFile;    // pConfigFile; empty: the driver path
+  // Also written as the registry value "Dependent Files" of the driver
+  // (HKLM\System\CurrentControlSet\Control\Print\Environments\Windows NT x86\Drivers\Version-3\<driver>).
+  std::vector<std::string> dependentFiles;
+  DWORD attributes = 0x00000040;  // PRINTER_ATTRIBUTE_LOCAL
+  DWORD driverVersion = 3;        // cVersion
+  DWORD getPrinterFailure = 0;    // nonzero: GetPrinterW fails with this error
+  DWORD getDriverFailure = 0;     // nonzero: GetPrinterDriverW fails with this error
+};
+
+// Sets the details of an installed printer (kept until set again or the world
+// changes); a printer without details reports the defaults above.
+void PrinterSetDriverDetails(const std::string& printer, const PrinterDriverDetails& details);
+
+}  // namespace kw::hooks
