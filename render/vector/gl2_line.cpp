@@ -5,7 +5,6 @@
 #include "render/core/format_string.h"
 #include "render/core/gl2_writer.h"
 #include "render/core/pdev.h"
-#include "render/vector/gl2_context.h"
 
 namespace {
 
@@ -135,7 +134,8 @@ LONG PenWidthToMM(FLOAT width, DWORD dpi) {
 }
 
 BOOL GL2SetLineAttributes(PDEV* pdev, Gl2LineAttrs* la) {
-  SetGL2Context(pdev, TRUE);
+  // HP-GL/2 context is entered by the first instruction written, so a call
+  // that writes nothing leaves no empty switch behind.
   if (!la) {
     // Round ends, mitered joins, miter limit 10, 0.262 mm, solid. The caches
     // follow what the printer now holds; no width slot matches 0.262 mm.
