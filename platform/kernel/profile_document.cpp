@@ -20,6 +20,10 @@ std::u16string DecodeText(const std::string& bytes, bool* unicode) {
   }
   *unicode = false;
   if (bytes.empty()) return {};
+  // Plain ASCII reads the same in every ANSI code page the layer knows.
+  bool ascii = true;
+  for (unsigned char c : bytes) ascii = ascii && c < 0x80;
+  if (ascii) return std::u16string(bytes.begin(), bytes.end());
   int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
   std::u16string out(size_t(n > 0 ? n : 0), u'\0');
   if (n > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), out.data(), n);

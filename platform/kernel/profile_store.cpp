@@ -24,6 +24,7 @@ struct Cached {
   off_t size = 0;
   ino_t inode = 0;
   struct timespec readAt {};  // when the bytes were read
+  std::string bytes;          // the file as read, to recognise it while its time is not trusted
   std::shared_ptr<const Document> doc;
 };
 
@@ -64,19 +65,20 @@ struct timespec WallClock() {
 // read may change again without a new time: such a copy is never trusted.
 constexpr int64_t kRacyNanos = 50 * 1000000;
 
-bool StillValid(const Cached& c, const struct stat& st) {
-  return Nanos(c.mtime) == Nanos(st.st_mtim) && c.size == st.st_size && c.inode == st.st_ino &&
-         Nanos(c.mtime) + kRacyNanos < Nanos(c.readAt);
+bool SameStat(const Cached& c, const struct stat& st) {
+  return Nanos(c.mtime) == Nanos(st.st_mtim) && c.size == st.st_size && c.inode == st.st_ino;
 }
 
+bool Trusted(const Cached& c) { return Nanos(c.mtime) + kRacyNanos < Nanos(c.readAt); }
+
 void Remember(State& s, const std::string& host, const struct stat& st, const struct timespec& readAt,
-              std::shared_ptr<const Document> doc) {
+              std::string bytes, std::shared_ptr<const Document> doc) {
   for (auto it = s.cache.begin(); it != s.cache.end(); ++it)
     if (it->host == host) {
       s.cache.erase(it);
       break;
     }
-  s.cache.push_front(Cached{host, st.st_mtim, st.st_size, st.st_ino, readAt, std::move(doc)});
+  s.cache.push_front(Cached{host, st.st_mtim, st.st_size, st.st_ino, readAt, std::move(bytes), std::move(doc)});
   if (s.cache.size() > kCachedFiles) s.cache.pop_back();
 }
 
@@ -97,23 +99,34 @@ std::shared_ptr<const Document> Load(std::u16string_view fileName) {
   std::string host = HostPath(fileName);
   struct stat st;
   if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::make_shared<Document>();
+  std::shared_ptr<const Document> known;
+  std::string knownBytes;
   {
     std::lock_guard<std::mutex> lock(s.mu);
-    for (auto it = s.cache.begin(); it != s.cache.end(); ++it)
-      if (it->host == host && StillValid(*it, st)) {
+    for (auto it = s.cache.begin(); it != s.cache.end(); ++it) {
+      if (it->host != host) continue;
+      if (SameStat(*it, st) && Trusted(*it)) {
         s.cache.splice(s.cache.begin(), s.cache, it);
         return it->doc;
       }
+      known = it->doc;
+      knownBytes = it->bytes;
+      break;
+    }
   }
   struct timespec readAt = WallClock();
   std::ifstream in(host, std::ios::binary);
   if (!in) return std::make_shared<Document>();
   std::stringstream ss;
   ss << in.rdbuf();
-  auto doc = std::make_shared<const Document>(Parse(ss.str()));
+  std::string bytes = ss.str();
+  // A file changed too recently to trust its time is read again each time,
+  // but parsed again only when its bytes differ.
+  std::shared_ptr<const Document> doc =
+      known && bytes == knownBytes ? known : std::make_shared<const Document>(Parse(bytes));
   std::lock_guard<std::mutex> lock(s.mu);
-  ++s.parses;
-  Remember(s, host, st, readAt, doc);
+  if (doc != known) ++s.parses;
+  Remember(s, host, st, readAt, std::move(bytes), doc);
   return doc;
 }
 
@@ -152,7 +165,7 @@ bool Store(std::u16string_view fileName, const Document& doc) {
     auto copy = std::make_shared<Document>(doc);
     copy->exists = true;
     std::lock_guard<std::mutex> lock(s.mu);
-    Remember(s, host, st, WallClock(), std::move(copy));
+    Remember(s, host, st, WallClock(), Serialise(doc), std::move(copy));
   }
   return true;
 }

@@ -259,6 +259,10 @@ TEST_F(Profile, ParsedFilesAreKeptUntilTheyChange) {
   EXPECT_EQ(Get(u"S", u"K"), u"2");
   WriteBytes("[S]\nK=3\n");
   EXPECT_EQ(Get(u"S", u"K"), u"3");
+  // Just written: read again at every call, but not parsed again while the bytes are the same.
+  parses = kw::hooks::ProfileParseCount();
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Get(u"S", u"K"), u"3");
+  EXPECT_EQ(kw::hooks::ProfileParseCount(), parses);
 }
 
 TEST_F(Profile, RecordsWhatWasRead) {
