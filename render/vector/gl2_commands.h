@@ -24,12 +24,11 @@ BOOL GL2Circle(PDEV* pdev, LONG radius);                           // "CI#"
 BOOL GL2FillRectRel(PDEV* pdev, LONG dx, LONG dy);                 // "RR#,#"
 
 // Frame.
-// `rectClip`: the bounds (right and bottom exclusive) of a clip that is one
-// rectangle (a CLIPOBJ with iDComplexity DC_RECT: pass &pco->rclBounds), or
-// null for no clip or a complex one. A rectangle writes
-// "IW left,H-bottom-1,right,H-top-1"; null writes "IW;" when a window may be
-// in force, else nothing.
-BOOL GL2SetWindow(PDEV* pdev, const RECTL* rectClip);
+// Input window from the clip of a drawing call: a clip that is one rectangle
+// (iDComplexity DC_RECT) writes "IW left,H-bottom-1,right,H-top-1" of its
+// bounds; no clip or any other writes "IW;" when a window may be in force,
+// else nothing.
+BOOL GL2SetWindow(PDEV* pdev, const CLIPOBJ* clip);
 BOOL GL2SetP1P2(PDEV* pdev, LONG x1, LONG y1, LONG x2, LONG y2);  // "IP#,#,#,#;"
 BOOL GL2SetScale(PDEV* pdev, LONG xmax, LONG ymax);               // "SC0,#,0,#;", cached
 BOOL GL2Rotate(PDEV* pdev, LONG angle);                           // "RO#", angle mod 360, cached

@@ -4,11 +4,11 @@
 #include "render/vector/gl2_commands.h"
 #include "render/vector/vector_device.h"
 
-BOOL GL2SetWindow(PDEV* pdev, const RECTL* rectClip) {
+BOOL GL2SetWindow(PDEV* pdev, const CLIPOBJ* clip) {
   Gl2State& s = pdev->gl2;
-  if (rectClip) {
-    WriteGL2(pdev, "IW%d,%d,%d,%d", rectClip->left, FlipY(pdev, rectClip->bottom), rectClip->right,
-             FlipY(pdev, rectClip->top));
+  if (clip && clip->iDComplexity == DC_RECT) {
+    const RECTL& r = clip->rclBounds;
+    WriteGL2(pdev, "IW%d,%d,%d,%d", r.left, FlipY(pdev, r.bottom), r.right, FlipY(pdev, r.top));
     s.windowSet = TRUE;
   } else if (s.windowSet) {
     WriteGL2(pdev, "IW;");

@@ -133,15 +133,23 @@ TEST_F(Gl2Commands, PatternDownloadForgetsTheFillType) {
 }
 
 TEST_F(Gl2Commands, InputWindow) {
-  RECTL rect{10, 20, 110, 220};
+  CLIPOBJ rect{};
+  rect.rclBounds = RECTL{10, 20, 110, 220};
+  rect.iDComplexity = DC_RECT;
+  CLIPOBJ complex = rect;
+  complex.iDComplexity = DC_COMPLEX;
+  CLIPOBJ trivial = rect;
+  trivial.iDComplexity = DC_TRIVIAL;
   Run("window", {
                     {[](PDEV* p) { GL2SetWindow(p, nullptr); }, "IW;"},
                     {[](PDEV* p) { GL2SetWindow(p, nullptr); }, ""},
                     // left, H - bottom - 1, right, H - top - 1
                     {[&](PDEV* p) { GL2SetWindow(p, &rect); }, "IW10,6795,110,6995"},
                     {[&](PDEV* p) { GL2SetWindow(p, &rect); }, "IW10,6795,110,6995"},
-                    {[](PDEV* p) { GL2SetWindow(p, nullptr); }, "IW;"},
-                    {[](PDEV* p) { GL2SetWindow(p, nullptr); }, ""},
+                    {[&](PDEV* p) { GL2SetWindow(p, &complex); }, "IW;"},
+                    {[&](PDEV* p) { GL2SetWindow(p, &trivial); }, ""},
+                    {[&](PDEV* p) { GL2SetWindow(p, &rect); }, "IW10,6795,110,6995"},
+                    {[&](PDEV* p) { GL2SetWindow(p, &trivial); }, "IW;"},
                 });
 }
 
@@ -223,8 +231,10 @@ TEST_F(Gl2Commands, InstructionsParseAsHpgl2) {
   GL2SetMerge(&pdev_, 240);
   GL2SetFillType(&pdev_, 22, 256);
   GL2SetScreen(&pdev_, 2, 3);
-  RECTL rect{0, 0, 100, 100};
-  GL2SetWindow(&pdev_, &rect);
+  CLIPOBJ clip{};
+  clip.rclBounds = RECTL{0, 0, 100, 100};
+  clip.iDComplexity = DC_RECT;
+  GL2SetWindow(&pdev_, &clip);
   GL2SetScale(&pdev_, 600, 600);
   GL2Rotate(&pdev_, 90);
   GL2MoveTo(&pdev_, 5, 6);

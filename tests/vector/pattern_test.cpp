@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dither_table.h"
 #include "render/vector/gl2_commands.h"
 #include "render/vector/pattern_download.h"
 #include "render/vector/pcl_pattern.h"
@@ -365,6 +366,41 @@ TEST_F(BrushPatterns, FitCheck) {
   EXPECT_FALSE(PatternFits(&large, &cell_));
   PatternBrush justUnder{512, 511, 64, kBrush1Bpp, big.data(), 2, blackOnWhite_, 6, nullptr, 0};
   EXPECT_TRUE(PatternFits(&justUnder, &cell_));  // 261 632 bits
+}
+
+}  // namespace
+
+namespace {
+
+// With the model data's screen: darker greys ink a superset of the positions
+// lighter ones do, and each pattern inks exactly the positions whose
+// threshold lies above the grey level.
+TEST_F(Patterns, GreyLevelsOnTheBuiltinScreen) {
+  const kadu::DitherTable& table = kadu::BuiltinDitherTable();
+  DitherCell cell{table.cellWidth, table.cellHeight, table.thresholds};
+  std::string previous;
+  for (int level = 255; level >= 0; level -= 17) {
+    DWORD rgb = DWORD(level) * 0x010101;
+    ASSERT_TRUE(DownloadGreyPattern(&pdev_, rgb, &cell));
+    std::vector<Download> d = Downloads(Out());
+    ASSERT_EQ(d.size(), 1u);
+    int rowBytes = (d[0].width + 7) / 8;
+    EXPECT_EQ(d[0].height, table.cellHeight);
+    int inked = 0, expected = 0;
+    for (int y = 0; y < d[0].height; ++y) {
+      for (int x = 0; x < d[0].width; ++x) {
+        bool ink = Bit(d[0].data, rowBytes, x, y);
+        inked += ink;
+        expected += level < table.thresholds[y * table.cellWidth + x % table.cellWidth];
+        if (!previous.empty() && Bit(previous, rowBytes, x, y)) {
+          EXPECT_TRUE(ink) << level << " at " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_EQ(inked, expected) << level;
+    previous = d[0].data;
+  }
+  EXPECT_EQ(previous.find('\0'), std::string::npos);  // black: every position inked
 }
 
 }  // namespace
