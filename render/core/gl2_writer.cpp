@@ -4,9 +4,10 @@
 
 #include "render/core/format_string.h"
 #include "render/core/spool_stream.h"
+#include "render/vector/gl2_context.h"
 
 void WriteGL2(PDEV* pdev, const char* format, ...) {
-  EnterGL2Context(pdev);
+  SetGL2Context(pdev, TRUE);
   char text[kCommandBufferSize];
   va_list args;
   va_start(args, format);

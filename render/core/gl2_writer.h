@@ -7,7 +7,3 @@ struct PDEV;
 // Makes sure the printer is in HP-GL/2 context, then formats (as
 // FormatString; at most 259 characters) and writes the text.
 void WriteGL2(PDEV* pdev, const char* format, ...);
-
-// Switches the printer into HP-GL/2 context when it is not already there.
-// Provided by the HP-GL/2 command writer.
-void EnterGL2Context(PDEV* pdev);

@@ -3,6 +3,9 @@
 // bracket the record so that a stray or freed pointer is recognised.
 #pragma once
 #include "render/core/spool_stream.h"
+#include "render/vector/gl2_state.h"
+#include "render/vector/pcl_state.h"
+#include "render/vector/vector_device.h"
 #include "windows.h"
 
 // "QLDD" packed with 'Q' in the most significant byte.
@@ -34,6 +37,9 @@ struct PDEV {
   SpoolStream stream;
   char lastEscapePrefix[4];  // first bytes of the prefix of the last WriteEscape
   DWORD lastEscapeFinal;     // nonzero when that escape closed its group
+  Gl2State gl2;              // HP-GL/2 context and instruction caches
+  PclState pcl;              // PCL command caches and page placement
+  VectorDevice vector;       // resolution, page height and drawing switches
   DWORD signature2;
 };
 

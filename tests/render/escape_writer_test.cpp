@@ -76,11 +76,12 @@ TEST_F(EscapeWriter, EscapeStringWritesWhatIsGiven) {
 }
 
 TEST_F(EscapeWriter, GL2TextIsFormattedAndBounded) {
+  // The first instruction enters HP-GL/2 context; the second is already in it.
   WriteGL2(&pdev_, "PD%d,%d;", 10, -20);
-  EXPECT_EQ(Flushed(), "PD10,-20;");
+  EXPECT_EQ(Flushed(), "\x1B%0BPD10,-20;");
   std::string longText(300, 'x');
   WriteGL2(&pdev_, "LB%s", longText.c_str());
-  EXPECT_EQ(Flushed(), "PD10,-20;LB" + std::string(257, 'x'));
+  EXPECT_EQ(Flushed(), "\x1B%0BPD10,-20;LB" + std::string(257, 'x'));
 }
 
 }  // namespace
