@@ -70,13 +70,19 @@ BOOL InitializePdev(PDEV* pdev, const kadu::ModelRecord* model, const DEVMODEW* 
   pdev->model = model;
   pdev->workBlock = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 4);
   if (!pdev->workBlock) return FALSE;
-  if (!kadu::BuildDefaultDevmode(&pdev->devmode, deviceName, pdev->hPrinter)) return FALSE;
+  if (!kadu::BuildDefaultDevmode(&pdev->devmode, deviceName, pdev->hPrinter)) {
+    SetLastError(ERROR_INVALID_DATA);
+    return FALSE;
+  }
   if (pdm) kadu::MergeDevmode(&pdev->devmode, pdm, pdev->hPrinter);
   pdev->rasterMode = pdev->devmode.priv.wPrintMode != 0;
   ChooseResolution(pdev);
   MapCustomPaper(pdev);
   pdev->devmode.dm.dmYResolution = short(WorkingResolution(pdev));
-  if (!ComputePaperGeometry(pdev)) return FALSE;
+  if (!ComputePaperGeometry(pdev)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   pdev->copies = DWORD(pdev->devmode.dm.dmCopies);
   pdev->pageCount = 0;
   pdev->yResolution = pdev->devmode.dm.dmYResolution;

@@ -2,6 +2,8 @@
 // more bands when memory runs short.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "kw/hooks_memory.h"
 #include "render/core/band_bitmap.h"
 
@@ -31,7 +33,12 @@ INSTANTIATE_TEST_SUITE_P(Pages, BandGeometryTable,
                                            BandCase{4961, 7016, 8, false, 4992, 896},    // 877 rounded up
                                            BandCase{4961, 7016, 1, true, 4992, 14048},   // 600×2400 doubles the rows
                                            BandCase{32, 32, 1, false, 32, 32},
-                                           BandCase{1, 1, 1, false, 32, 32}));
+                                           BandCase{1, 1, 1, false, 32, 32}),
+                         [](const ::testing::TestParamInfo<BandCase>& i) {
+                           const BandCase& c = i.param;
+                           return std::to_string(c.cx) + "x" + std::to_string(c.cy) + "_" + std::to_string(c.count) +
+                                  (c.doubled ? "_doubled" : "");
+                         });
 
 TEST(BandBitmap, OneBandWhenMemoryAllows) {
   BandBitmap band{};

@@ -64,7 +64,12 @@ TEST_P(PdevInfo, FieldsFollowTheRenderingMode) {
 INSTANTIATE_TEST_SUITE_P(Models, PdevInfo,
                          ::testing::Values(ModeCase{kDesk, true}, ModeCase{kDesk, false}, ModeCase{kOffice, true},
                                            ModeCase{kOffice, false}, ModeCase{kJapan, true},
-                                           ModeCase{kJapan, false}));
+                                           ModeCase{kJapan, false}),
+                         [](const ::testing::TestParamInfo<ModeCase>& i) {
+                           std::string name = kw::Narrow(i.param.printer);
+                           name = name.substr(0, name.find(' '));
+                           return name + (i.param.raster ? "Raster" : "Device");
+                         });
 
 TEST_F(PdevWorld, DontJournalOnlyForPlainJobs) {
   HANDLE h = Open(kDesk);
