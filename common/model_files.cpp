@@ -12,8 +12,10 @@ struct FolderState {
 };
 
 FolderState& Folders() {
-  static FolderState* s = new FolderState;
-  return *s;
+  // A plain static, not a heap block: the driver libraries are unloaded
+  // by their hosts, and the record must go with them.
+  static FolderState s;
+  return s;
 }
 
 constexpr DWORD kPathChars = 520;

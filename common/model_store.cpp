@@ -42,8 +42,10 @@ struct Store {
 };
 
 Store& S() {
-  static Store* s = new Store;
-  return *s;
+  // A plain static, not a heap block: the driver libraries are unloaded
+  // by their hosts, and the record must go with them.
+  static Store s;
+  return s;
 }
 
 void EnsureReady() {

@@ -2,6 +2,8 @@
 // Members are added by the subsystems that own them; the two signatures
 // bracket the record so that a stray or freed pointer is recognised.
 #pragma once
+#include "common/devmode_record.h"
+#include "common/model_record.h"
 #include "render/core/spool_stream.h"
 #include "render/vector/gl2_state.h"
 #include "render/vector/pcl_state.h"
@@ -29,9 +31,71 @@ enum : DWORD {
   PDEV_RASTER_PAGE_CARRIED = 0x02000000,
 };
 
+// Model feature switches copied into the PDEV at enable.
+enum : DWORD {
+  PDEV_MODEL_TRUE1200 = 0x1,
+  PDEV_MODEL_JAPAN = 0x2,
+  PDEV_MODEL_A3 = 0x4,
+  PDEV_MODEL_ENVMODE = 0x8,
+};
+
+// Resolution sub-mode bits.
+enum : DWORD {
+  SUBMODE_600X1200 = 0x01,
+  SUBMODE_600X2400 = 0x02,
+  SUBMODE_FAST1200 = 0x20,
+  SUBMODE_FAST1200X2400 = 0x40,
+  SUBMODE_TRUE1200 = 0x80,
+};
+
+// The current paper in 1/300-inch units, and its size in 0.01 mm.
+struct PaperMetrics {
+  LONG physWidth, physHeight;
+  LONG printWidth, printHeight;
+  LONG offsetX, offsetY;
+  LONG widthHundredths, heightHundredths;
+  BOOL printableIsWidth;  // logical pixels are computed over the printable width
+};
+
+// The band bitmap of raster graphics mode; memory owned by one PDEV at a time.
+struct BandBitmap {
+  BYTE* bits;
+  size_t bytes;
+  SIZEL size;       // band width and rows
+  ULONG count;      // bands per page
+  HSURF bitmap;     // engine bitmap over `bits`
+  SURFOBJ* locked;  // its SURFOBJ while the surface is enabled
+};
+
 struct PDEV {
   DWORD signature1;
   HANDLE hPrinter;      // the spooler's handle: target of WritePrinter
+  HDEV hdev;
+  HSURF surface;        // what the engine was given
+  HSURF rasterDevice;   // raster graphics mode: the device surface
+  HMODULE resourceModule;
+  WCHAR driverPath[MAX_PATH];  // this library's own path; per PDEV, never shared
+  kadu::DriverDevmode devmode;
+  const kadu::ModelRecord* model;
+  BOOL rasterMode;
+  DWORD resolution;     // validated dpi
+  DWORD subMode;        // SUBMODE_* bits
+  DWORD modelFlags;     // PDEV_MODEL_* bits
+  DWORD scaleFactor;    // layout scaling, per mille
+  DWORD copies;
+  DWORD pageCount;
+  DWORD halftoneCell;   // pixels of the halftone cell
+  PaperMetrics paper;
+  SIZEL pageSize;       // logical printable area, device pixels
+  BandBitmap band;
+  BOOL bandReceived;     // the band memory came from the previous PDEV of a reset
+  HPALETTE palette;
+  WCHAR* jobName;
+  BYTE* jobData;        // job buffer given by the escapes
+  size_t jobDataBytes;
+  BYTE* fontTables;     // downloaded-font tables
+  DWORD fontCount;
+  void* workBlock;
   DWORD flags;          // PDEV_* state flags
   DWORD yResolution;    // current vertical rendering resolution in dpi
   SpoolStream stream;

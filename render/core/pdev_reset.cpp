@@ -1,0 +1,85 @@
+// DrvResetPDEV: the job carried from the old PDEV to the new one. Buffers
+// move with their ownership, so each is freed by exactly one PDEV.
+#include "render/core/band_bitmap.h"
+#include "render/core/hook_impl.h"
+#include "render/core/pdev_reset.h"
+#include "render/core/spool_stream.h"
+
+namespace {
+
+constexpr DWORD kCarryDevice = PDEV_DOC_STARTED | PDEV_HEADER_SENT;
+constexpr DWORD kCarryRasterSameMode = PDEV_DOC_STARTED | PDEV_HEADER_SENT | PDEV_PAGE_OPEN | PDEV_RASTER_PAGE_CARRIED;
+constexpr DWORD kCarryRasterNewMode =
+    PDEV_DOC_STARTED | PDEV_HEADER_PENDING | PDEV_PAGE_OPEN | PDEV_RASTER_PAGE_CARRIED;
+
+bool SameSetup(const PDEV* a, const PDEV* b) {
+  return a->devmode.dm.dmPaperSize == b->devmode.dm.dmPaperSize &&
+         a->devmode.dm.dmDefaultSource == b->devmode.dm.dmDefaultSource &&
+         a->devmode.dm.dmDuplex == b->devmode.dm.dmDuplex;
+}
+
+bool Simplex(const PDEV* p) { return p->devmode.dm.dmDuplex <= DMDUP_SIMPLEX; }
+
+template <typename T>
+void Move(T*& to, T*& from) {
+  if (to) HeapFree(GetProcessHeap(), 0, to);
+  to = from;
+  from = nullptr;
+}
+
+DWORD CarriedFlags(const PDEV* oldPdev, const PDEV* newPdev) {
+  if (!newPdev->rasterMode) return oldPdev->flags & kCarryDevice;
+  return oldPdev->flags & (oldPdev->rasterMode ? kCarryRasterSameMode : kCarryRasterNewMode);
+}
+
+}  // namespace
+
+void CarryJob(PDEV* oldPdev, PDEV* newPdev) {
+  if (oldPdev->devmode.dm.dmPrintQuality != newPdev->devmode.dm.dmPrintQuality)
+    newPdev->flags |= PDEV_RESOLUTION_CHANGED;
+  if (oldPdev->devmode.dm.dmPaperSize != newPdev->devmode.dm.dmPaperSize || (oldPdev->flags & PDEV_PAPER_CHANGED))
+    newPdev->flags |= PDEV_PAPER_CHANGED;
+  Move(newPdev->jobName, oldPdev->jobName);
+  if (SameSetup(oldPdev, newPdev))
+    newPdev->flags |= PDEV_PRINTER_HAS_SETUP;
+  else
+    newPdev->flags &= ~DWORD(PDEV_PRINTER_HAS_SETUP);
+  if (!(Simplex(oldPdev) && Simplex(newPdev)) && (oldPdev->pageCount & 1)) oldPdev->pageCount++;
+}
+
+void CarryBuffers(PDEV* oldPdev, PDEV* newPdev) {
+  Move(newPdev->jobData, oldPdev->jobData);
+  newPdev->jobDataBytes = oldPdev->jobDataBytes;
+  oldPdev->jobDataBytes = 0;
+  Move(newPdev->fontTables, oldPdev->fontTables);
+  newPdev->fontCount = oldPdev->fontCount;
+  oldPdev->fontCount = 0;
+  newPdev->pageCount = oldPdev->pageCount;
+  for (int i = 0; i < 4; ++i) newPdev->lastEscapePrefix[i] = oldPdev->lastEscapePrefix[i];
+  newPdev->lastEscapeFinal = oldPdev->lastEscapeFinal;
+}
+
+void HandOverBandMemory(PDEV* oldPdev, PDEV* newPdev) {
+  FreeBandMemory(&newPdev->band);
+  newPdev->band.bits = oldPdev->band.bits;
+  newPdev->band.bytes = oldPdev->band.bytes;
+  newPdev->band.size = oldPdev->band.size;
+  newPdev->band.count = oldPdev->band.count;
+  oldPdev->flags |= PDEV_BAND_MEMORY_HANDED_OVER;
+  // The receiver owns the memory from now on; the flag stays with the giver
+  // only, so that exactly one of them frees it.
+  newPdev->bandReceived = TRUE;
+}
+
+BOOL ImplResetPDEV(DHPDEV dhpdevOld, DHPDEV dhpdevNew) {
+  auto* oldPdev = reinterpret_cast<PDEV*>(dhpdevOld);
+  auto* newPdev = reinterpret_cast<PDEV*>(dhpdevNew);
+  if (!PdevIsValid(oldPdev) || !PdevIsValid(newPdev) || oldPdev == newPdev) return FALSE;
+  if (!(oldPdev->flags & PDEV_DOC_STARTED)) return TRUE;
+  CarryJob(oldPdev, newPdev);
+  if (!SpoolFlush(oldPdev)) return FALSE;
+  CarryBuffers(oldPdev, newPdev);
+  SpoolFreeBuffers(oldPdev);
+  newPdev->flags |= PDEV_CONTINUES_JOB | CarriedFlags(oldPdev, newPdev);
+  return TRUE;
+}
