@@ -11,9 +11,11 @@ function(kadu_glob_sources out)
 endfunction()
 
 # One GoogleTest executable for a test folder.
-#   kadu_add_test_dir(NAME name DIR dir LIBS libs...)
+#   kadu_add_test_dir(NAME name DIR dir LIBS libs... [SERIAL])
+# SERIAL runs the folder's tests one at a time, for tests whose timing on a
+# scaled clock suffers when other tests load the machine.
 function(kadu_add_test_dir)
-  cmake_parse_arguments(T "" "NAME;DIR" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "NAME;DIR" "LIBS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${T_DIR}/*_test.cpp)
   if(NOT srcs)
     return()
@@ -21,9 +23,14 @@ function(kadu_add_test_dir)
   add_executable(${T_NAME} ${srcs})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} kadu_test_support GTest::gtest GTest::gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
+  set(serial FALSE)
+  if(T_SERIAL)
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES ENVIRONMENT "KADU_SOURCE_DIR=${CMAKE_SOURCE_DIR};KADU_BINARY_DIR=${CMAKE_BINARY_DIR}"
+      RUN_SERIAL ${serial}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
