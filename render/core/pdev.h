@@ -2,6 +2,8 @@
 // Members are added by the subsystems that own them; the two signatures
 // bracket the record so that a stray or freed pointer is recognised.
 #pragma once
+#include "common/devmode_record.h"
+#include "common/model_record.h"
 #include "render/core/spool_stream.h"
 #include "windows.h"
 
@@ -26,6 +28,10 @@ enum : DWORD {
   PDEV_RASTER_PAGE_CARRIED = 0x02000000,
 };
 
+// Bounds of the job data that the printer interface library hands over.
+constexpr size_t kStoredJobNameSize = 256;   // zero-terminated ANSI
+constexpr size_t kJobHeaderBlockSize = 1024; // raw PJL lines
+
 struct PDEV {
   DWORD signature1;
   HANDLE hPrinter;      // the spooler's handle: target of WritePrinter
@@ -34,6 +40,20 @@ struct PDEV {
   SpoolStream stream;
   char lastEscapePrefix[4];  // first bytes of the prefix of the last WriteEscape
   DWORD lastEscapeFinal;     // nonzero when that escape closed its group
+
+  // job framing
+  kadu::DriverDevmode devmode;     // the merged job settings
+  const kadu::ModelRecord* model;  // the printer's model description
+  DWORD resolution;                // working resolution in dpi: 300, 600 or 1200
+  DWORD resolutionSubMode;         // sub-mode bits of the working resolution
+  DWORD copyCount;                 // count of the copy-count escape; 0: dmCopies
+  DWORD directRasterRows;          // nonzero: DirectRaster, no print margin line
+  DWORD pagesSent;                 // pages sent so far in this job
+  BOOL gl2InputWindow;             // an HP-GL/2 input window is in effect
+  char storedJobName[kStoredJobNameSize];  // proof and secure jobs; empty when none
+  BYTE jobHeaderBlock[kJobHeaderBlockSize];
+  DWORD jobHeaderBlockSize;        // bytes of jobHeaderBlock in use
+  OSVERSIONINFOA osVersion;        // all zero when none was handed over
   DWORD signature2;
 };
 
