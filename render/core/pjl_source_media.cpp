@@ -93,8 +93,10 @@ int JobMediaNibble(const PDEV* pdev) {
   uint32_t flags = 0;
   if (pdev->model) {
     int index = kadu::PaperIndexOfCode(pdev->model->info, d.dm.dmPaperSize);
-    if (index >= 0) flags = kadu::PaperFlagsAt(pdev->model->info, index);
+    const kadu::PaperRecord* paper = index >= 0 ? kadu::PaperRecordAt(pdev->model->info, index) : nullptr;
+    if (paper) flags = paper->paperClass;
   }
+  // Papers of classes 0x2 and 0x4 keep their media in the next nibble.
   return (flags & 0x6) ? int(media >> 4) : int(media & 0x0F);
 }
 
