@@ -13,7 +13,17 @@ char SafeByte(unsigned char c) {
 size_t PjlSafeText(const char* src, size_t srcMax, char* dest) {
   size_t n = 0;
   while (src && n < srcMax && n < kPjlTextLimit && src[n] != '\0') {
-    dest[n] = SafeByte(static_cast<unsigned char>(src[n]));
+    BYTE c = static_cast<BYTE>(src[n]);
+    // A double-byte character is kept whole or left out: a lone lead byte
+    // would swallow the closing quote.
+    if (IsDBCSLeadByteEx(CP_ACP, c)) {
+      if (n + 1 >= srcMax || n + 1 >= kPjlTextLimit || src[n + 1] == '\0') break;
+      dest[n] = char(c);
+      dest[n + 1] = SafeByte(static_cast<BYTE>(src[n + 1]));
+      n += 2;
+      continue;
+    }
+    dest[n] = SafeByte(c);
     ++n;
   }
   dest[n] = '\0';

@@ -7,6 +7,7 @@
 #include "render/core/pjl_resolution.h"
 #include "render/core/pjl_source_media.h"
 #include "render/core/pjl_text.h"
+#include "kw/wide.h"
 #include "tests/render/pjl_fixture.h"
 
 namespace kadu_test {
@@ -36,6 +37,15 @@ TEST(PjlText, LongTextIsBounded) {
   char out[kPjlTextLimit + 1];
   EXPECT_EQ(PjlSafeText(unterminated, 3, out), 3u);
   EXPECT_STREQ(out, "abc");
+}
+
+TEST(PjlText, DoubleByteCharacterIsNotCutInHalf) {
+  kw::SetAnsiCodePage(932);
+  std::string name(kPjlTextLimit - 1, 'a');
+  name += "\x82\xa0";  // the lead byte is the last that would fit
+  EXPECT_EQ(Safe(name), std::string(kPjlTextLimit - 1, 'a'));
+  EXPECT_EQ(Safe("\x82\xa0\x82\xa2"), "\x82\xa0\x82\xa2");
+  kw::SetAnsiCodePage(1252);
 }
 
 TEST(PjlText, WideTextIsConvertedThenCleaned) {
