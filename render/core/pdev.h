@@ -67,6 +67,10 @@ struct BandBitmap {
   SURFOBJ* locked;  // its SURFOBJ while the surface is enabled
 };
 
+// Bounds of the job data that the printer interface library hands over.
+constexpr size_t kStoredJobNameSize = 256;   // zero-terminated ANSI
+constexpr size_t kJobHeaderBlockSize = 1024; // raw PJL lines
+
 struct PDEV {
   DWORD signature1;
   HANDLE hPrinter;      // the spooler's handle: target of WritePrinter
@@ -104,6 +108,15 @@ struct PDEV {
   Gl2State gl2;              // HP-GL/2 context and instruction caches
   PclState pcl;              // PCL command caches and page placement
   VectorDevice vector;       // resolution, page height and drawing switches
+
+  // job framing
+  DWORD copyCount;                 // count of the copy-count escape; 0: dmCopies
+  DWORD directRasterRows;          // nonzero: DirectRaster, no print margin line
+  BOOL gl2InputWindow;             // an HP-GL/2 input window is in effect
+  char storedJobName[kStoredJobNameSize];  // proof and secure jobs; empty when none
+  BYTE jobHeaderBlock[kJobHeaderBlockSize];
+  DWORD jobHeaderBlockSize;        // bytes of jobHeaderBlock in use
+  OSVERSIONINFOA osVersion;        // all zero when none was handed over
   DWORD signature2;
 };
 
