@@ -24,7 +24,7 @@ BOOL MergeDevmode(DriverDevmode* current, const DEVMODEW* incoming, HANDLE print
 // beyond them read as zero, whatever the record's sizes say.
 BOOL MergeDevmodeBytes(DriverDevmode* current, const void* incoming, size_t available, HANDLE printer);
 
-// The specification version of a record's public size: 188 gives 0x0320,
+// The dmSpecVersion that belongs to a record's public size: 188 gives 0x0320,
 // 212 gives 0x0400, 220 gives 0x0401; other sizes keep the record's own.
 WORD DevmodeSpecForSize(const DEVMODEW* dm);
 // Copies the public and private parts that both records have room for from

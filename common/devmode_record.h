@@ -24,7 +24,7 @@ inline constexpr WORD kDevmodeMinOwnPrivate = 660;
 inline constexpr WORD kDevmode351SpecVersion = 0x0320;
 inline constexpr WORD kDevmode351DriverVersion = 0x0350;
 inline constexpr WORD kDevmode351PublicSize = 188;
-// Public sizes of the other specification versions.
+// Public sizes of the other DEVMODE versions (dmSpecVersion).
 inline constexpr WORD kDevmode400SpecVersion = 0x0400;
 inline constexpr WORD kDevmode400PublicSize = 212;
 // The data stamps: four words at 1072, then two zero words.

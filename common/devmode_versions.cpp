@@ -1,4 +1,4 @@
-// Specification versions by public size, and the copy between records of
+// DEVMODE versions (dmSpecVersion) by public size, and the copy between records of
 // different versions that the spooler's conversions use.
 #include <algorithm>
 #include <cstring>

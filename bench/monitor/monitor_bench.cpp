@@ -89,12 +89,12 @@ size_t Source(void* context, BYTE* buf, size_t capacity) {
 
 // One job through the monitor; false when it did not complete.
 bool MonitorJob(Setup* s, HANDLE port, DWORD jobId) {
-  kw::JobSpec spec;
-  spec.printer = "KADU Printer";
-  spec.jobId = jobId;
-  spec.chunk = kChunk;
+  kw::JobRequest job;
+  job.printer = "KADU Printer";
+  job.jobId = jobId;
+  job.chunk = kChunk;
   Cursor c{&s->chunk, kJobBytes};
-  return kw::MonitorHostPrint(s->host, port, spec, Source, &c).completed;
+  return kw::MonitorHostPrint(s->host, port, job, Source, &c).completed;
 }
 
 // The same bytes straight over a socket, the job ended as the port ends it:

@@ -116,7 +116,7 @@ namespace {
 
 // Offers one buffer to WritePort until it is taken, as the spooler does.
 // False when the job must be given up.
-bool WriteAll(const MONITOR2* t, HANDLE port, const JobSpec& spec, const BYTE* data, size_t size, JobResult* r) {
+bool WriteAll(const MONITOR2* t, HANDLE port, const JobRequest& job, const BYTE* data, size_t size, JobResult* r) {
   size_t done = 0;
   DWORD failures = 0, idle = 0;
   while (done < size) {
@@ -130,12 +130,12 @@ bool WriteAll(const MONITOR2* t, HANDLE port, const JobSpec& spec, const BYTE* d
     if (!ok) {
       ++r->failedWrites;
       if (!r->error) r->error = GetLastError();
-      if (++failures >= spec.maxFailures) return false;
-      Sleep(spec.retryPause);
+      if (++failures >= job.maxFailures) return false;
+      Sleep(job.retryPause);
       continue;
     }
     idle = taken == 0 ? idle + 1 : 0;
-    if (idle >= spec.maxIdleCalls) {
+    if (idle >= job.maxIdleCalls) {
       if (!r->error) r->error = ERROR_TIMEOUT;
       return false;
     }
@@ -145,29 +145,29 @@ bool WriteAll(const MONITOR2* t, HANDLE port, const JobSpec& spec, const BYTE* d
 
 }  // namespace
 
-JobResult MonitorHostPrint(MonitorHost* host, HANDLE port, const JobSpec& spec, JobSource source, void* context) {
+JobResult MonitorHostPrint(MonitorHost* host, HANDLE port, const JobRequest& job, JobSource source, void* context) {
   JobResult r;
   if (!host || !source) {
     r.error = ERROR_INVALID_PARAMETER;
     return r;
   }
   const MONITOR2* t = host->table;
-  hooks::PrinterJobSet(spec.printer, spec.jobId, JOB_STATUS_PRINTING);
-  std::u16string printer = Widen(spec.printer), document = Widen(spec.document), datatype = u"RAW";
+  hooks::PrinterJobSet(job.printer, job.jobId, JOB_STATUS_PRINTING);
+  std::u16string printer = Widen(job.printer), document = Widen(job.document), datatype = u"RAW";
   DOC_INFO_1W info1{document.data(), nullptr, datatype.data()};
-  DOC_INFO_2W info2{document.data(), nullptr, datatype.data(), spec.mode, 0};
-  LPBYTE info = spec.level == 2 ? reinterpret_cast<LPBYTE>(&info2) : reinterpret_cast<LPBYTE>(&info1);
-  r.started = t->pfnStartDocPort(port, printer.data(), spec.jobId, spec.level, info);
+  DOC_INFO_2W info2{document.data(), nullptr, datatype.data(), job.mode, 0};
+  LPBYTE info = job.level == 2 ? reinterpret_cast<LPBYTE>(&info2) : reinterpret_cast<LPBYTE>(&info1);
+  r.started = t->pfnStartDocPort(port, printer.data(), job.jobId, job.level, info);
   if (!r.started) {
     r.error = GetLastError();
     return r;
   }
-  std::vector<BYTE> buf(spec.chunk ? spec.chunk : 4096);
+  std::vector<BYTE> buf(job.chunk ? job.chunk : 4096);
   bool ok = true;
   for (;;) {
     size_t n = source(context, buf.data(), buf.size());
     if (n == 0) break;
-    if (!WriteAll(t, port, spec, buf.data(), n, &r)) {
+    if (!WriteAll(t, port, job, buf.data(), n, &r)) {
       ok = false;
       break;
     }
@@ -192,9 +192,9 @@ size_t FromBytes(void* context, BYTE* buf, size_t capacity) {
 }
 }  // namespace
 
-JobResult MonitorHostPrintBytes(MonitorHost* host, HANDLE port, const JobSpec& spec, const std::string& bytes) {
+JobResult MonitorHostPrintBytes(MonitorHost* host, HANDLE port, const JobRequest& job, const std::string& bytes) {
   BytesCursor cursor{&bytes, 0};
-  return MonitorHostPrint(host, port, spec, FromBytes, &cursor);
+  return MonitorHostPrint(host, port, job, FromBytes, &cursor);
 }
 
 }  // namespace kw

@@ -39,19 +39,6 @@ HandleObject* Object(HANDLE h) {
   return o;
 }
 
-BOOL Done(hooks::PrinterCall call, BOOL result) {
-  call.result = result;
-  call.error = result ? 0 : GetLastError();
-  Record(call);
-  if (!result) SetLastError(call.error);
-  return result;
-}
-
-BOOL Failed(hooks::PrinterCall call, DWORD error) {
-  SetLastError(error);
-  return Done(call, FALSE);
-}
-
 // Lays out a structure and its strings in the caller's buffer.
 class Packer {
  public:

@@ -29,6 +29,19 @@ Printer* Find(const std::string& name) {
 
 void Record(const hooks::PrinterCall& call) { S().calls.push_back(call); }
 
+BOOL Done(hooks::PrinterCall call, BOOL result) {
+  call.result = result;
+  call.error = result ? 0 : GetLastError();
+  Record(call);
+  if (!result) SetLastError(call.error);
+  return result;
+}
+
+BOOL Failed(hooks::PrinterCall call, DWORD error) {
+  SetLastError(error);
+  return Done(call, FALSE);
+}
+
 }  // namespace kw::printers
 
 namespace kw::hooks {

@@ -42,5 +42,9 @@ std::string Key(const std::string& name);
 // The printer of a key, or nullptr. With the store lock held.
 Printer* Find(const std::string& name);
 void Record(const hooks::PrinterCall& call);  // with the store lock held
+// Records a finished call with its result and the last error; returns the result.
+BOOL Done(hooks::PrinterCall call, BOOL result);
+// Sets `error` as the last error and records the call as failed.
+BOOL Failed(hooks::PrinterCall call, DWORD error);
 
 }  // namespace kw::printers

@@ -49,19 +49,6 @@ Printer* PrinterOf(HANDLE h, std::string* name) {
   return p;
 }
 
-BOOL Done(hooks::PrinterCall call, BOOL result) {
-  call.result = result;
-  call.error = result ? 0 : GetLastError();
-  Record(call);
-  if (!result) SetLastError(call.error);
-  return result;
-}
-
-BOOL Failed(hooks::PrinterCall call, DWORD error) {
-  SetLastError(error);
-  return Done(call, FALSE);
-}
-
 // Lays out a structure and its wide strings in the caller's buffer.
 class WidePacker {
  public:

@@ -86,7 +86,7 @@ TEST_F(Merge, OwnershipDecidesWhetherThePrivateBlockIsTaken) {
          return b;
        },
        {{"wTonerSave", 0}}},
-      {"other specification version", kDesk,
+      {"other dmSpecVersion", kDesk,
        [&] { return Own(kDesk, {{"wTonerSave", 1}, {"dmSpecVersion", 0x0400}}); }, {{"wTonerSave", 0}}},
       {"other driver version", kDesk, [&] { return Own(kDesk, {{"wTonerSave", 1}, {"dmDriverVersion", 0x0400}}); },
        {{"wTonerSave", 0}}},

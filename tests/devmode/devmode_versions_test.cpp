@@ -1,4 +1,4 @@
-// Specification versions by public size, the compatible copy between records
+// DEVMODE versions (dmSpecVersion) by public size, the compatible copy between records
 // of different shapes, and the record's layout against its offsets table.
 #include <gtest/gtest.h>
 

@@ -32,7 +32,7 @@ HANDLE MonitorHostOpenPort(MonitorHost* host, MONITOR2* lower, HANDLE lowerMonit
                            const std::string& printer);
 BOOL MonitorHostClosePort(MonitorHost* host, HANDLE port);
 
-struct JobSpec {
+struct JobRequest {
   std::string printer;
   DWORD jobId = 1;
   std::string document = "Document";
@@ -56,7 +56,7 @@ struct JobResult {
 
 // Produces the next bytes of a job into `buf`; 0 ends the job.
 typedef size_t (*JobSource)(void* context, BYTE* buf, size_t capacity);
-JobResult MonitorHostPrint(MonitorHost* host, HANDLE port, const JobSpec& spec, JobSource source, void* context);
-JobResult MonitorHostPrintBytes(MonitorHost* host, HANDLE port, const JobSpec& spec, const std::string& bytes);
+JobResult MonitorHostPrint(MonitorHost* host, HANDLE port, const JobRequest& job, JobSource source, void* context);
+JobResult MonitorHostPrintBytes(MonitorHost* host, HANDLE port, const JobRequest& job, const std::string& bytes);
 
 }  // namespace kw

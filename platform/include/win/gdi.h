@@ -10,7 +10,7 @@
 #define CCHDEVICENAME 32
 #define CCHFORMNAME 32
 
-// Specification versions by public size: 188 bytes (3.51), 212 (4.0), 220.
+// DEVMODE versions (dmSpecVersion) by public size: 188 bytes (3.51), 212 (4.0), 220.
 #define DM_SPECVERSION 0x0401
 
 typedef struct _devicemodeW {

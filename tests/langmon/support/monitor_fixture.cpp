@@ -109,12 +109,12 @@ HANDLE MonitorTest::OpenDoublePort(const std::string& port, const std::string& p
 
 kw::JobResult MonitorTest::Print(HANDLE port, const std::string& bytes, const std::string& printer, size_t chunk,
                                  DWORD jobId) {
-  kw::JobSpec spec;
-  spec.printer = printer;
-  spec.jobId = jobId;
-  spec.chunk = chunk;
-  spec.retryPause = 100;
-  return kw::MonitorHostPrintBytes(host_, port, spec, bytes);
+  kw::JobRequest job;
+  job.printer = printer;
+  job.jobId = jobId;
+  job.chunk = chunk;
+  job.retryPause = 100;
+  return kw::MonitorHostPrintBytes(host_, port, job, bytes);
 }
 
 }  // namespace langmon_test
