@@ -4,6 +4,7 @@
 #pragma once
 #include "common/devmode_record.h"
 #include "common/model_record.h"
+#include "render/core/page_layout.h"
 #include "render/core/spool_stream.h"
 #include "render/vector/gl2_state.h"
 #include "render/vector/pcl_state.h"
@@ -90,6 +91,7 @@ struct PDEV {
   DWORD pageCount;
   DWORD halftoneCell;   // pixels of the halftone cell
   PaperMetrics paper;
+  PageLayout layout;    // logical page, sheet, N-up and poster geometry
   SIZEL pageSize;       // logical printable area, device pixels
   BandBitmap band;
   BOOL bandReceived;     // the band memory came from the previous PDEV of a reset
