@@ -26,7 +26,7 @@ std::string SpoolFile(DWORD jobId) {
 
 bool Exists(const std::string& winPath) {
   std::error_code ec;
-  return std::filesystem::exists(WorldMapPathA(winPath), ec);
+  return std::filesystem::exists(WorldMapPath(Widen(winPath)), ec);
 }
 
 // Job ids grow over all printers, as the spooler's do, past the printer's own
@@ -125,7 +125,7 @@ KW_API DWORD WINAPI StartDocPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pDocIn
     std::filesystem::create_directories(kw::WorldMapPathA(kSpoolFolder), ec);
     job.outputFile = SpoolFile(id);
   }
-  std::string host = kw::WorldMapPathA(job.outputFile);
+  std::string host = kw::WorldMapPath(kw::Widen(job.outputFile));
   kw::JobSink* sink = kw::JobSinkFile(host);
   if (!sink) return Failed(call, GetLastError());
   job.status = JOB_STATUS_SPOOLING;

@@ -174,7 +174,14 @@ KW_API BOOL WINAPI GetPrinterDriverA(HANDLE hPrinter, LPSTR, DWORD Level, LPBYTE
   if (s.driverName.empty()) return Failed(call, ERROR_UNKNOWN_PRINTER_DRIVER);
   static const std::string environment = "Windows NT x86";
   std::string dataFile = s.driverPath.empty() ? std::string() : Folder(s.driverPath) + "\\" + s.driverName + ".DAT";
-  Packer pk(sizeof(DRIVER_INFO_2A), {&s.driverName, &environment, &s.driverPath, &dataFile, &s.driverPath});
+  std::string configFile = s.driverPath;
+  // A driver added with AddPrinterDriverW reports the files it was added with.
+  DriverRecord recorded;
+  if (LoadDriver(s.driverName, &recorded)) {
+    dataFile = recorded.dataFile;
+    configFile = recorded.configFile;
+  }
+  Packer pk(sizeof(DRIVER_INFO_2A), {&s.driverName, &environment, &s.driverPath, &dataFile, &configFile});
   if (!Room(pk, pDriverInfo, cbBuf, pcbNeeded)) return Done(call, FALSE);
   pk.Begin(pDriverInfo);
   auto* info = reinterpret_cast<DRIVER_INFO_2A*>(pDriverInfo);
@@ -183,7 +190,7 @@ KW_API BOOL WINAPI GetPrinterDriverA(HANDLE hPrinter, LPSTR, DWORD Level, LPBYTE
   info->pEnvironment = pk.Put(environment);
   info->pDriverPath = pk.Put(s.driverPath);
   info->pDataFile = pk.Put(dataFile);
-  info->pConfigFile = pk.Put(s.driverPath);
+  info->pConfigFile = pk.Put(configFile);
   return Done(call, TRUE);
 }
 

@@ -23,12 +23,12 @@ bool KnownEnvironment(LPWSTR environment) {
 
 bool FileThere(const std::string& winPath) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(WorldMapPathA(winPath), ec);
+  return std::filesystem::is_regular_file(WorldMapPath(Widen(winPath)), ec);
 }
 
 void MakeFolder(const std::string& winPath) {
   std::error_code ec;
-  std::filesystem::create_directories(WorldMapPathA(winPath), ec);
+  std::filesystem::create_directories(WorldMapPath(Widen(winPath)), ec);
 }
 
 std::string Text(LPWSTR s) { return s ? Narrow(s) : std::string(); }

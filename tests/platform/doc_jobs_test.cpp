@@ -64,7 +64,7 @@ class DocJobs : public kadu_test::WorldFixture {
 };
 
 TEST_F(DocJobs, BytesGoToTheOutputFileWithPagesCounted) {
-  std::u16string out = kw::WorldHostToWindows(world_ + "/out.prn");
+  std::u16string out = kw::WorldHostToWindows(world_ + "/Bericht-\u00fc.prn");
   ASSERT_EQ(out.substr(0, 3), u"Z:\\");
   DWORD id = Start(h_, out);
   ASSERT_GT(id, 0u);
@@ -75,7 +75,7 @@ TEST_F(DocJobs, BytesGoToTheOutputFileWithPagesCounted) {
   }
   EXPECT_EQ(Job(id).status, DWORD(JOB_STATUS_SPOOLING));
   ASSERT_TRUE(EndDocPrinter(h_));
-  EXPECT_EQ(Slurp(world_ + "/out.prn"), "\x1B" "E page one\fpage two\f");
+  EXPECT_EQ(Slurp(world_ + "/Bericht-\u00fc.prn"), "\x1B" "E page one\fpage two\f");
   kw::hooks::PrinterJobInfo job = Job(id);
   EXPECT_EQ(job.document, "Quarterly report");
   EXPECT_EQ(job.pages, 2u);

@@ -138,6 +138,13 @@ TEST_F(PrinterInstall, DriverAndPrinterAreFoundAgainByANewProcess) {
   EXPECT_EQ(std::u16string(i2->pDataFile), std::u16string(kDir) + u"\\3\\KADU.DAT");
   EXPECT_EQ(std::u16string(i2->pConfigFile), std::u16string(kDir) + u"\\3\\KADU_UI.DLL");
 
+  // The monitor's ANSI call reports the same files.
+  auto da = Get([&](BYTE* b, DWORD cb, DWORD* n) { return GetPrinterDriverA(h, nullptr, 2, b, cb, n); });
+  EXPECT_STREQ(reinterpret_cast<const DRIVER_INFO_2A*>(da.data())->pDataFile,
+               (std::string(kDirA) + "\\3\\KADU.DAT").c_str());
+  EXPECT_STREQ(reinterpret_cast<const DRIVER_INFO_2A*>(da.data())->pConfigFile,
+               (std::string(kDirA) + "\\3\\KADU_UI.DLL").c_str());
+
   auto d3 = Get([&](BYTE* b, DWORD cb, DWORD* n) { return GetPrinterDriverW(h, nullptr, 3, b, cb, n); });
   const auto* i3 = reinterpret_cast<const DRIVER_INFO_3W*>(d3.data());
   EXPECT_EQ(std::u16string(i3->pName), u"KADU Mono");
