@@ -151,3 +151,62 @@ TEST_F(KaduPrint, ListsSettingsWithValuesAndRanges) {
 
 }  // namespace
 }  // namespace kadu_test
+
+namespace kadu_test {
+namespace {
+
+struct LayoutCase {
+  const char* name;
+  const char* settings;
+  int pages;
+};
+
+class Layouts : public KaduPrint, public ::testing::WithParamInterface<std::tuple<LayoutCase, bool>> {};
+
+// Several pages in each layout come out as one well-formed job: escape groups
+// closed, HP-GL/2 entered and left, PJL only at the start and the end.
+TEST_P(Layouts, MakeOneWellFormedJob) {
+  const auto& [c, raster] = GetParam();
+  RunResult r = Print(std::string(c.settings) + " --set wPrintMode=" + (raster ? "1" : "0") + " --pages " +
+                      std::to_string(c.pages) + " -o '" + Out("job.prn") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string job = Read(Out("job.prn"));
+  JobParse parse = ParseJob(job);
+  EXPECT_TRUE(parse.Clean()) << parse.ProblemText();
+  // PJL lines belong to the header (first UEL) and the trailer (last two).
+  std::vector<size_t> uels;
+  for (size_t i = 0; i < parse.tokens.size(); ++i)
+    if (parse.tokens[i].kind == JobTokenKind::Uel) uels.push_back(i);
+  ASSERT_EQ(uels.size(), 3u) << DescribeJob(job);
+  bool inPjl = false;
+  for (size_t i = 0; i < parse.tokens.size(); ++i) {
+    const JobToken& t = parse.tokens[i];
+    if (t.kind == JobTokenKind::Uel) inPjl = true;
+    if (t.kind == JobTokenKind::Pjl && t.data.rfind("@PJL ENTER LANGUAGE", 0) == 0) inPjl = false;
+    if (t.kind == JobTokenKind::PclEscape || t.kind == JobTokenKind::PclParam || t.kind == JobTokenKind::Gl2) {
+      EXPECT_FALSE(inPjl) << "printer commands inside PJL at token " << i;
+    }
+  }
+  size_t trailer = job.rfind("\x1b%-12345X@PJL");
+  EXPECT_EQ(job.find("@PJL", job.find("@PJL ENTER LANGUAGE=PCL") + 1), trailer + 9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Layouts,
+    ::testing::Combine(
+        ::testing::Values(LayoutCase{"Simplex", "--set dmDuplex=1", 3},
+                          LayoutCase{"LongEdgeDuplex", "--set dmDuplex=2", 3},
+                          LayoutCase{"ShortEdgeDuplex", "--set dmDuplex=3", 4},
+                          LayoutCase{"Landscape", "--set dmOrientation=2", 2},
+                          LayoutCase{"Booklet", "--set dwFinishingMode=1", 4},
+                          LayoutCase{"FourUp", "--set dwMultipage=2", 6},
+                          LayoutCase{"TwoUpFramed", "--set dwMultipage=1 --set dwPageBorder=1", 3},
+                          LayoutCase{"PosterFour", "--set dwFinishingMode=2 --set dwEnlarge=1", 4},
+                          LayoutCase{"Letter300", "--set dmPaperSize=1 --set dmPrintQuality=300", 2}),
+        ::testing::Bool()),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "Raster" : "Device");
+    });
+
+}  // namespace
+}  // namespace kadu_test

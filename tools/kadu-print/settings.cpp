@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
+#include <vector>
 
 #include "common/devmode.h"
 #include "common/devmode_ranges.h"
@@ -125,6 +126,10 @@ bool BuildJobDevmode(HANDLE printer, const std::u16string& printerName,
     *error = "the driver gives no default settings for this printer";
     return false;
   }
+  // All settings go in at once, as the property sheets hand the driver one
+  // DEVMODE: fields that derive from each other are merged together.
+  kadu::DriverDevmode incoming = *out;
+  std::vector<std::pair<kadu::FieldRange, int64_t>> wanted;
   for (const auto& [name, text] : settings) {
     kadu::FieldRange f;
     DWORD bit = 0;
@@ -137,17 +142,20 @@ bool BuildJobDevmode(HANDLE printer, const std::u16string& printerName,
       *error = "bad value \"" + text + "\" for " + name + ": " + Accepted(f);
       return false;
     }
-    kadu::DriverDevmode incoming = *out;
     kadu::DevmodeWriteField(&incoming, f, v);
     incoming.dm.dmFields |= bit;
-    if (!kadu::MergeDevmode(out, &incoming.dm, printer)) {
-      *error = "the driver refused the setting " + name + "=" + text;
-      return false;
-    }
+    wanted.emplace_back(f, v);
+  }
+  if (wanted.empty()) return true;
+  if (!kadu::MergeDevmode(out, &incoming.dm, printer)) {
+    *error = "the driver refused the settings";
+    return false;
+  }
+  for (const auto& [f, v] : wanted) {
     int64_t kept = kadu::DevmodeReadField(*out, f);
     if (kept != v) {
-      *error = "the model does not accept " + name + "=" + text + " (accepted: " + Accepted(f) + "; kept " +
-               std::to_string(kept) + ")";
+      *error = std::string("the model does not accept ") + f.name + "=" + std::to_string(v) +
+               " (accepted: " + Accepted(f) + "; kept " + std::to_string(kept) + ")";
       return false;
     }
   }
