@@ -8,6 +8,7 @@
 #include "render/core/devinfo.h"
 #include "render/core/gdiinfo.h"
 #include "render/core/hook_impl.h"
+#include "render/core/page_geometry.h"
 #include "render/core/pdev_lifecycle.h"
 #include "render/core/pdev_resolution.h"
 #include "render/core/pdev_seams.h"
@@ -77,6 +78,7 @@ BOOL InitializePdev(PDEV* pdev, const kadu::ModelRecord* model, const DEVMODEW* 
   if (pdm) kadu::MergeDevmode(&pdev->devmode, pdm, pdev->hPrinter);
   pdev->rasterMode = pdev->devmode.priv.wPrintMode != 0;
   ChooseResolution(pdev);
+  ApplyLayoutSettings(pdev);
   MapCustomPaper(pdev);
   pdev->devmode.dm.dmYResolution = short(WorkingResolution(pdev));
   if (!ComputePaperGeometry(pdev)) {
