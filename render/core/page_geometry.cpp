@@ -141,7 +141,12 @@ void ApplyLayoutSettings(PDEV* pdev) {
 BOOL ResolvePaperRecord(const kadu::ModelInfo& info, int code, LONG widthTenths, LONG lengthTenths,
                         kadu::PaperRecord* out) {
   int index = kadu::PaperIndexOfCode(info, code);
-  if (index == -2) index = kadu::PaperIndexOfCode(info, kPaperCustomInch);
+  // The two custom codes differ only in the unit the user sees; a model that
+  // lists one of them prints the other's size with it.
+  if (index < 0 && (code == kPaperCustomMm || code == kPaperCustomInch || code == DMPAPER_USER)) {
+    index = kadu::PaperIndexOfCode(info, kPaperCustomMm);
+    if (index < 0) index = kadu::PaperIndexOfCode(info, kPaperCustomInch);
+  }
   const kadu::PaperRecord* rec = index >= 0 ? kadu::PaperRecordAt(info, index) : nullptr;
   if (!rec) return FALSE;
   *out = *rec;

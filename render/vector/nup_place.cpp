@@ -1,6 +1,7 @@
 // Cell origins of logical pages on an N-up or booklet sheet, and the
 // re-anchoring of PCL and HP-GL/2 at the cell.
 #include <algorithm>
+#include <cstdint>
 
 #include "render/core/escape_writer.h"
 #include "render/core/gl2_writer.h"
@@ -16,6 +17,9 @@ constexpr DWORD kNupLandscapePages = 0x4;
 constexpr DWORD kBookletMirrored = 0x2;
 constexpr DWORD kBookletFour = 0x20;
 constexpr DWORD kFinishBooklet = 1;
+
+// A page index beyond the sheet must not overflow into another position.
+LONG Clamp32(int64_t v) { return LONG(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 bool Sideways(LONG rotation) { return rotation == 90 || rotation == 270; }
 
@@ -103,7 +107,7 @@ POINTL NupPageOffset(const NupInputs& in) {
   if (in.booklet) return (in.bookletFlags & kBookletFour) ? BookletFour(in, i, cw, ch) : BookletTwo(in, i, cw, ch);
   DWORD nibble = in.landscapeDoc ? (in.order >> 16) & 0xF : in.order & 0xF;
   POINTL cell = NupGridCell(i, nc, nr, nibble);
-  return POINTL{cell.x * cw + in.base.x, cell.y * ch + in.base.y};
+  return POINTL{Clamp32(int64_t(cell.x) * cw + in.base.x), Clamp32(int64_t(cell.y) * ch + in.base.y)};
 }
 
 int PlaceNupPage(PDEV* pdev, int noOutput) {

@@ -2,6 +2,8 @@
 // the shipped models: papers x orientation x rendering mode x N-up x poster.
 #include <algorithm>
 
+#include "common/model_store.h"
+#include "render/core/page_geometry.h"
 #include "render/core/pdev_lifecycle.h"
 #include "render/core/poster_geometry.h"
 #include "tests/render/pdev_fixture.h"
@@ -284,6 +286,35 @@ TEST_F(PaperGeometryEdges, CustomSizeComesFromTheJob) {
   EXPECT_EQ(pdev_->paper.physHeight, 2362);
   EXPECT_EQ(pdev_->paper.printWidth, 1771 - 100);
   EXPECT_EQ(pdev_->paper.printHeight, 2362 - 100);
+}
+
+TEST_F(PaperGeometryEdges, PaperRecordsOfTheModel) {
+  const kadu::ModelRecord* desk = kadu::FindModelRecord(kDeskDriver);
+  ASSERT_NE(desk, nullptr);
+  kadu::PaperRecord rec{};
+  ASSERT_TRUE(ResolvePaperRecord(desk->info, DMPAPER_A4, 0, 0, &rec));
+  EXPECT_EQ(rec.widthDots, 2480);
+  EXPECT_EQ(rec.landscape[kadu::kPrintableWidth], 3390);
+  // The desk model lists no inch custom size: the millimetre one prints it.
+  ASSERT_TRUE(ResolvePaperRecord(desk->info, kPaperCustomInch, 2159, 2794, &rec));
+  EXPECT_EQ(rec.widthDots, 2159 * 300 / 254);
+  EXPECT_EQ(rec.portrait[kadu::kPrintableLength], 2794 * 300 / 254 - 100);
+  // A custom size with no printable area, and a paper the model does not know.
+  EXPECT_FALSE(ResolvePaperRecord(desk->info, kPaperCustomMm, 0, 2794, &rec));
+  EXPECT_FALSE(ResolvePaperRecord(desk->info, kPaperCustomMm, 80, 80, &rec));
+  EXPECT_FALSE(ResolvePaperRecord(desk->info, DMPAPER_A3, 0, 0, &rec));
+}
+
+TEST_F(PaperGeometryEdges, TurnedRecordDescribesTheRotatedSheet) {
+  const kadu::ModelRecord* desk = kadu::FindModelRecord(kDeskDriver);
+  ASSERT_NE(desk, nullptr);
+  kadu::PaperRecord rec{};
+  ASSERT_TRUE(ResolvePaperRecord(desk->info, DMPAPER_A4, 0, 0, &rec));
+  TurnPaperRecord(&rec);
+  EXPECT_EQ(rec.widthDots, 3508);
+  EXPECT_EQ(rec.lengthDots, 2480);
+  EXPECT_EQ(rec.portrait[kadu::kPrintableWidth], 3390);
+  EXPECT_EQ(rec.landscape[kadu::kPrintableWidth], 2338);
 }
 
 }  // namespace
