@@ -5,7 +5,9 @@
 #include "common/devmode_record.h"
 #include "common/model_record.h"
 #include "render/core/page_layout.h"
+#include "render/core/page_state.h"
 #include "render/core/spool_stream.h"
+#include "render/text/escape_stores.h"
 #include "render/vector/gl2_state.h"
 #include "render/vector/pcl_state.h"
 #include "render/vector/vector_device.h"
@@ -110,6 +112,8 @@ struct PDEV {
   Gl2State gl2;              // HP-GL/2 context and instruction caches
   PclState pcl;              // PCL command caches and page placement
   VectorDevice vector;       // resolution, page height and drawing switches
+  PageState page;            // page sequencing and driver settings
+  EscapeStores escapes;      // job data handed over by private escapes
 
   // job framing
   DWORD copyCount;                 // count of the copy-count escape; 0: dmCopies
