@@ -50,7 +50,9 @@ void ComputeGdiInfo(const PDEV* pdev, GDIINFO* gi) {
   gi->ulTechnology = kRasterPrinter;
   gi->ulHorzSize = ULONG(p.widthHundredths / scale);
   gi->ulVertSize = ULONG(p.heightHundredths / scale);
-  ULONG horz = ULONG(pdev->pageSize.cx), vert = ULONG(pdev->pageSize.cy);
+  // The engine's page: the logical page, or the whole printable page when
+  // the driver scales the drawing into the logical page itself.
+  ULONG horz = ULONG(pdev->layout.enginePage.cx), vert = ULONG(pdev->layout.enginePage.cy);
   if (pdev->rasterMode) horz &= ~7u, vert &= ~7u;
   gi->ulHorzRes = horz;
   gi->ulVertRes = vert;

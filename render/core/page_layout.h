@@ -17,15 +17,20 @@ struct PageLayout {
   kadu::PaperRecord sheetPaper;   // the paper actually fed
   BOOL rotated;                   // the page is rendered rotated
   DWORD nupFlags;                 // LAYOUT_* bits; 0: one logical page per sheet
+  DWORD nupColumns, nupRows;      // the N-up grid as used (never 0), DEVMODE order
   LONG pageWidth, pageHeight;     // printable page in pixels at the working resolution
   SIZEL logicalPage;              // the page the application draws on (GDIINFO)
-  SIZEL nupCell;                  // one N-up cell in pixels
+  SIZEL enginePage;               // the page the engine is given (GDIINFO ulHorzRes, ulVertRes)
+  SIZEL nupCell;                  // one N-up cell in pixels, across and down the sheet
+  SIZEL sheetSize;                // the fed sheet's physical size in pixels, portrait order
   // Poster printing: tile grid (0 × 0 when not printing a poster), overlap
   // and whole-poster size in pixels, and whether the poster is turned.
   DWORD posterColumns, posterRows;
   LONG posterOverlap;
   SIZEL posterLogical;
   BOOL posterTurn;
+  SIZEL posterTile;               // one tile's printable size in dots at 300 dpi, as printed
+  LONG posterJoin;                // pixels each join gives up: the overlap and the paper's edge allowance
   // Sequencing: logical pages finished, and those on the current sheet.
   DWORD pageIndex;
   DWORD pageInSheet;
@@ -35,4 +40,10 @@ struct PageLayout {
   POINTL baseOffset;
   LONG bookletSlot[2];
   DWORD layoutFlags;
+  LONG rotation;                  // degrees (0, 90, 180, 270) of the logical page on the sheet
+};
+
+// layoutFlags bits.
+enum : DWORD {
+  LAYOUT_GRID_EXCHANGED = 0x1,    // the sheet is turned: columns run down, rows across
 };

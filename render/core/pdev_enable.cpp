@@ -9,6 +9,7 @@
 #include "render/core/gdiinfo.h"
 #include "render/core/driver_settings.h"
 #include "render/core/hook_impl.h"
+#include "render/core/page_geometry.h"
 #include "render/core/pdev_lifecycle.h"
 #include "render/core/pdev_resolution.h"
 #include "render/core/pdev_seams.h"
@@ -79,6 +80,7 @@ BOOL InitializePdev(PDEV* pdev, const kadu::ModelRecord* model, const DEVMODEW* 
   pdev->rasterMode = pdev->devmode.priv.wPrintMode != 0;
   ReadDriverSettings(pdev);
   ChooseResolution(pdev);
+  ApplyLayoutSettings(pdev);
   MapCustomPaper(pdev);
   pdev->devmode.dm.dmYResolution = short(WorkingResolution(pdev));
   if (!ComputePaperGeometry(pdev)) {

@@ -4,8 +4,9 @@
 #pragma once
 #include "render/core/pdev.h"
 
-// Fills pdev->paper and pdev->pageSize for the PDEV's paper at its working
-// resolution. FALSE when the model does not know the paper.
+// Fills pdev->paper, pdev->pageSize (the logical page) and pdev->layout for
+// the PDEV's paper at its working resolution (page_geometry.cpp). FALSE when
+// the model does not know the paper.
 BOOL ComputePaperGeometry(PDEV* pdev);
 // Sets up the halftoning for `dpi`; pdev->halftoneCell gets the cell size.
 BOOL SetupHalftone(PDEV* pdev, DWORD dpi);
