@@ -9,6 +9,7 @@
 #include "render/core/pjl_header.h"
 #include "render/core/pjl_source_media.h"
 #include "render/core/print_direction.h"
+#include "render/core/units.h"
 #include "render/vector/gl2_commands.h"
 #include "render/vector/gl2_context.h"
 #include "render/vector/nup_page.h"
@@ -58,9 +59,18 @@ void UnitAndResolution(PDEV* p) {
   WriteEscape(p, "\x1b/t", 'r', v, TRUE);
 }
 
+// The printable page; a poster sheet frames one tile.
 void PictureFrame(PDEV* p) {
-  LONG width = p->pageSize.cx, height = p->pageSize.cy;
   long res = long(p->resolution ? p->resolution : 600);
+  LONG width = p->layout.pageWidth, height = p->layout.pageHeight;
+  if (p->layout.posterColumns) {
+    width = DotsToPixels(p->layout.posterTile.cx, DWORD(res));
+    height = DotsToPixels(p->layout.posterTile.cy, DWORD(res));
+  }
+  if (width <= 0 || height <= 0) {
+    width = p->pageSize.cx;
+    height = p->pageSize.cy;
+  }
   Tenths(p, "\x1b*c", 'x', long((int64_t(width) + 1) * 7200 / res), FALSE);
   Tenths(p, "\x1b*c", 'y', long(int64_t(height) * 7200 / res), TRUE);
 }
@@ -72,7 +82,8 @@ void Gl2PageSetup(PDEV* p) {
   bool colourOnly = p->vector.colorOutput && !(Priv(p).wDetailFlags & 0x2);
   if (!colourOnly) {
     LONG cell = LONG(p->halftoneCell);
-    GL2AnchorCorner(p, 0, cell > 0 ? p->pageSize.cy % cell : 0);
+    LONG height = p->layout.pageHeight > 0 ? p->layout.pageHeight : p->pageSize.cy;
+    GL2AnchorCorner(p, 0, cell > 0 ? height % cell : 0);
   }
   SetGL2Context(p, FALSE);
 }
@@ -105,6 +116,7 @@ BOOL WriteDevicePageHeader(PDEV* p) {
   Escape(p, "\x1b&l", 'f', PageTextLength(p), TRUE);
   WriteEnvelopeOffset(p, direction);
   PictureFrame(p);
+  p->layout.rotation = direction * 90;
   PlaceNupPage(p, 1);
   GL2Rotate(p, 0);
   SetGL2Context(p, FALSE);

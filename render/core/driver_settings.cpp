@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "render/core/pdev.h"
+#include "render/core/pdev_seams.h"
 
 namespace {
 
@@ -68,4 +69,12 @@ void ReadDriverSettings(PDEV* p) {
     s.offsetX = x;
     s.offsetY = y;
   }
+}
+
+void ReadDefaultFontSetting(PDEV* p, WCHAR* face, size_t chars) {
+  if (!chars) return;
+  size_t n = 0;
+  while (n + 1 < chars && n < kDefaultFontChars && p->page.defaultFont[n]) ++n;
+  std::memcpy(face, p->page.defaultFont, n * sizeof(WCHAR));
+  face[n] = 0;
 }

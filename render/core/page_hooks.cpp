@@ -23,7 +23,7 @@ bool Collecting(const PDEV* p) { return p->layout.nupFlags != 0; }
 
 DWORD PagesPerSheet(const PDEV* p) {
   if (!p->rasterMode) {
-    DWORD cells = Priv(p).dwNupColumns * Priv(p).dwNupRows;
+    DWORD cells = p->layout.nupColumns * p->layout.nupRows;
     return cells ? cells : 1;
   }
   return Priv(p).dwPagesPerSheet ? Priv(p).dwPagesPerSheet : 1;
@@ -78,6 +78,7 @@ BOOL DeviceStartPage(PDEV* p) {
     if (!WriteDevicePageHeader(p)) return FALSE;
     p->pcl.newSheet = FALSE;
   } else {
+    p->layout.rotation = PrintDirection(p, p->pageCount + 1) * 90;
     PlaceNupPage(p, 0);
   }
   if (Collecting(p)) p->layout.pageInSheet++;

@@ -14,9 +14,5 @@ BOOL EnableDeviceFonts(PDEV*, ULONG* count) {
 
 BOOL ModelRequiresDeviceFonts(const PDEV*) { return FALSE; }
 
-void ReadDefaultFontSetting(PDEV*, WCHAR* face, size_t chars) {
-  if (chars) face[0] = 0;
-}
-
 void ReleaseFontData(PDEV*) {}
 void ReleaseHalftone(PDEV*) {}
