@@ -1,0 +1,110 @@
+// Collected sheets: N-up and booklet pages of raster graphics mode are each
+// rendered like a page of their own and copied into their cell of one sheet,
+// which is sent when it is full or the document ends.
+#include <algorithm>
+#include <cstring>
+
+#include "render/core/check_abort.h"
+#include "render/core/raster_page.h"
+#include "render/core/raster_page_internal.h"
+#include "render/core/row_source.h"
+#include "render/vector/nup_page.h"
+
+namespace {
+
+SIZEL SheetSize(const PDEV* pdev) {
+  if (pdev->layout.pageWidth > 0 && pdev->layout.pageHeight > 0)
+    return SIZEL{pdev->layout.pageWidth, pdev->layout.pageHeight};
+  return pdev->pageSize;
+}
+
+BOOL EnsureSheet(PDEV* pdev) {
+  BandState& b = Band(pdev);
+  if (b.sheet) return TRUE;
+  b.sheetSize = SheetSize(pdev);
+  b.sheetStride = ((b.sheetSize.cx + 7) / 8 + 3) & ~LONG(3);
+  size_t bytes = size_t(b.sheetStride) * size_t(std::max<LONG>(b.sheetSize.cy, 1));
+  b.sheet = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes));
+  if (!b.sheet) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return b.sheet != nullptr;
+}
+
+// Copies the page into the cell at `cell`: rows as they are, or each page
+// column becoming a cell row when the sheet turn flag is set.
+void CopyIntoCell(PDEV* pdev, const PageSource& page, POINTL cell) {
+  BandState& b = Band(pdev);
+  PageSource src = page;
+  DWORD walk = 0;
+  if (b.sheetTurn) {
+    src.rotated = TRUE;
+    // Clockwise: page column r read from the bottom up; counter-clockwise:
+    // column W-1-r read from the top down.
+    walk = b.turnClockwise ? 0 : (WALK_UP | WALK_RIGHT_TO_LEFT);
+  }
+  LONG rows = PrintedRows(src), pixels = PrintedWidth(src);
+  LONG firstByte = cell.x / 8;
+  if (firstByte >= b.sheetStride || cell.y >= b.sheetSize.cy) return;
+  LONG maxBytes = b.sheetStride - firstByte;
+  DWORD cellBytes = DWORD(std::min<LONG>((pixels + 7) / 8, maxBytes));
+  LONG first, last;
+  PrintedRowsHeld(src, walk, &first, &last);
+  BYTE* tmp = b.groups[1];
+  DWORD tmpStride = b.rowCapacity;
+  if (!tmp || cellBytes > tmpStride) return;
+  for (LONG r = std::max<LONG>(first, 0); r < std::min(last, rows); r += 8) {
+    DWORD count = DWORD(std::min<LONG>(8, std::min(last, rows) - r));
+    std::memset(tmp, 0, size_t(tmpStride) * 8);
+    ReadPrintedRows(src, walk, r, count, 0, std::min<LONG>(pixels, LONG(cellBytes) * 8), tmp, tmpStride, 0);
+    for (DWORD k = 0; k < count; ++k) {
+      LONG y = cell.y + r + LONG(k);
+      if (y < 0 || y >= b.sheetSize.cy) continue;
+      BYTE* dst = b.sheet + size_t(y) * size_t(b.sheetStride) + size_t(firstByte);
+      const BYTE* s = tmp + size_t(k) * tmpStride;
+      for (DWORD i = 0; i < cellBytes; ++i) dst[i] |= s[i];
+    }
+  }
+}
+
+}  // namespace
+
+BOOL CollectSheetPage(PDEV* pdev) {
+  if (!PdevIsValid(pdev) || !pdev->band.bits) return FALSE;
+  if (!EnsureSheet(pdev)) return FALSE;
+  PlaceNupPage(pdev, 1);
+  POINTL cell = pdev->pcl.pageOffset;
+  CopyIntoCell(pdev, BandBitmapSource(pdev, POINTL{0, 0}), cell);
+  std::memset(pdev->band.bits, 0, pdev->band.bytes);
+  ++Band(pdev).sheetPages;
+  return TRUE;
+}
+
+BOOL SendCollectedSheet(PDEV* pdev) {
+  if (!PdevIsValid(pdev)) return FALSE;
+  BandState& b = Band(pdev);
+  if (b.sheetPages == 0 || !b.sheet) return TRUE;
+  if (!CheckAbort(pdev, pdev->band.locked)) return FALSE;
+  PageSource src{};
+  src.bits = b.sheet;
+  src.stride = b.sheetStride;
+  src.page = b.sheetSize;
+  src.rect = RECTL{0, 0, b.sheetSize.cx, b.sheetSize.cy};
+  src.rotated = FALSE;
+  BOOL ok = TransmitHeldPage(pdev, src);
+  std::memset(b.sheet, 0, size_t(b.sheetStride) * size_t(std::max<LONG>(b.sheetSize.cy, 1)));
+  b.sheetPages = 0;
+  return ok;
+}
+
+DWORD CollectedPages(const PDEV* pdev) { return pdev->bandState.sheetPages; }
+
+void HandOverSheet(PDEV* from, PDEV* to) {
+  BandState& a = Band(from);
+  BandState& b = Band(to);
+  if (b.sheet) HeapFree(GetProcessHeap(), 0, b.sheet);
+  b.sheet = a.sheet;
+  b.sheetSize = a.sheetSize;
+  b.sheetStride = a.sheetStride;
+  b.sheetPages = a.sheetPages;
+  a.sheet = nullptr;
+  a.sheetPages = 0;
+}
