@@ -7,6 +7,7 @@
 
 #include "render/core/check_abort.h"
 #include "render/core/ddi_hooks.h"
+#include "render/core/print_direction.h"
 #include "render/core/raster_page.h"
 #include "render/core/raster_page_internal.h"
 #include "render/core/spool_stream.h"
@@ -38,7 +39,15 @@ POINTL OriginOf(const PDEV* pdev, LONG index) {
   return pdev->layout.rotated ? POINTL{along, 0} : POINTL{0, along};
 }
 
-bool Collecting(const PDEV* pdev) { return pdev->layout.nupFlags != 0 || pdev->devmode.priv.dwFinishingMode == 1; }
+bool Collecting(const PDEV* pdev) { return pdev->layout.nupFlags != 0; }
+
+DWORD PagesPerSheet(const PDEV* pdev) {
+  return pdev->devmode.priv.dwPagesPerSheet ? pdev->devmode.priv.dwPagesPerSheet : 1;
+}
+
+void Flip(PDEV* pdev, DWORD times) {
+  if (times % 2) ToggleWalkDirection(pdev);
+}
 
 void ClearBand(PDEV* pdev) {
   if (pdev->band.bits) std::memset(pdev->band.bits, 0, pdev->band.bytes);
@@ -49,8 +58,13 @@ void ClearBand(PDEV* pdev) {
 BOOL FinishBandedPage(PDEV* pdev, BOOL ok, bool sent) {
   BandState& b = Band(pdev);
   b.banding = FALSE;
+  Flip(pdev, pdev->page.walkFlips);
+  pdev->page.walkFlips = 0;
   if (ok) {
-    if (sent) ++pdev->pageCount;
+    if (sent) {
+      ++pdev->pageCount;
+      pdev->layout.pageInSheet = 0;
+    }
     ++pdev->layout.pageIndex;
   }
   ClearBand(pdev);
@@ -65,6 +79,9 @@ KADU_EXPORT BOOL APIENTRY DrvStartBanding(SURFOBJ* pso, POINTL* pptl) {
   BandState& b = Band(pdev);
   b.banding = TRUE;
   b.bandIndex = 0;
+  // The same walk flips as the page path, for the page as a whole.
+  pdev->page.walkFlips = Collecting(pdev) ? 0 : DWORD(WalkFlipCount(pdev, pdev->pageCount + 1, false));
+  Flip(pdev, pdev->page.walkFlips);
   b.origin = OriginOf(pdev, 0);
   *pptl = b.origin;
   return TRUE;
@@ -80,7 +97,7 @@ KADU_EXPORT BOOL APIENTRY DrvNextBand(SURFOBJ* pso, POINTL* pptl) {
     return FinishBandedPage(pdev, FALSE, false);
   }
   LONG bands = BandsOfPage(pdev);
-  PageSource src = BandBitmapSource(pdev, b.origin);
+  RasterSource src = BandBitmapSource(pdev, b.origin);
   BOOL ok = TRUE;
   bool last = LONG(b.bandIndex) + 1 >= bands;
   bool sent = true;
@@ -88,9 +105,15 @@ KADU_EXPORT BOOL APIENTRY DrvNextBand(SURFOBJ* pso, POINTL* pptl) {
     // A page of a sheet is whole in one band on every usual page; the sheet
     // goes when it is full.
     ok = CollectSheetPage(pdev);
-    sent = ok && last && CollectedPages(pdev) >= pdev->devmode.priv.dwPagesPerSheet;
-    if (sent) ok = SendCollectedSheet(pdev);
+    sent = ok && last && pdev->layout.pageInSheet >= PagesPerSheet(pdev);
+    if (sent) {
+      DWORD flips = DWORD(WalkFlipCount(pdev, pdev->pageCount + 1, false));
+      Flip(pdev, flips);
+      ok = SendCollectedSheet(pdev);
+      Flip(pdev, flips);
+    }
   } else if (bands <= 1) {
+    if (pdev->devmode.priv.dwFinishingMode == 2) DrawRegistrationCrosses(pdev);
     ok = TransmitHeldPage(pdev, src);
   } else {
     if (b.bandIndex == 0) {

@@ -27,7 +27,7 @@ struct RowLayout {
 
 // Where the rows of the page being sent come from: a one-bit top-down bitmap
 // holding part (a band) or all of the page as the engine rendered it.
-struct PageSource {
+struct RasterSource {
   const BYTE* bits;
   LONG stride;       // bytes from one bitmap row to the next
   SIZEL page;        // the rendered page
@@ -91,7 +91,6 @@ struct BandState {
   DWORD fallbackKind;      // 3, 4 or 5 at 1200 dpi with DirectRaster; 0 otherwise
   DWORD fallbacks;         // fall-backs of the page so far
   FallbackSaved saved;
-  BOOL fallDownType;       // "FallDownType": 1200 dpi rows halved through the smoothing table
 
   // Placement set by the page mapping.
   POINTL rasterOrigin;     // cursor of "\e*p#x#Y" without DirectRaster

@@ -6,6 +6,7 @@
 #include "common/model_record.h"
 #include "render/core/band_state.h"
 #include "render/core/page_layout.h"
+#include "render/core/page_state.h"
 #include "render/core/spool_stream.h"
 #include "render/vector/gl2_state.h"
 #include "render/vector/pcl_state.h"
@@ -112,6 +113,7 @@ struct PDEV {
   Gl2State gl2;              // HP-GL/2 context and instruction caches
   PclState pcl;              // PCL command caches and page placement
   VectorDevice vector;       // resolution, page height and drawing switches
+  PageState page;            // page sequencing and driver settings
 
   // job framing
   DWORD copyCount;                 // count of the copy-count escape; 0: dmCopies

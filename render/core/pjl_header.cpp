@@ -11,6 +11,8 @@
 #include "render/core/pjl_source_media.h"
 #include "render/core/pjl_text.h"
 #include "render/core/spool_stream.h"
+#include "render/vector/gl2_commands.h"
+#include "render/vector/gl2_context.h"
 
 namespace {
 
@@ -36,12 +38,15 @@ bool EnvMode(const PDEV* pdev) { return ModelHas(pdev, kadu::kEnvMode); }
 bool IsEnvelope(int code) { return code == 73 || code == 74 || code == 91 || (code >= 271 && code <= 274); }
 bool IsEnvelope5to6(int code) { return code >= 272 && code <= 274; }
 
-// The paper code as announced: the two custom codes follow wUserDefPaper.
+}  // namespace
+
 int JobPaperCode(const PDEV* pdev) {
   int code = Pub(pdev).dmPaperSize;
   if (code == 263 || code == 264) code = Priv(pdev).wUserDefPaper ? 264 : 263;
   return code;
 }
+
+namespace {
 
 // Media-type sources and the envelope sources of envelope models are automatic.
 int TraySource(const PDEV* pdev, int source) {
@@ -225,14 +230,16 @@ void JobOptions(PDEV* pdev) {
     Put(pdev, "@PJL SET QELMANUALDUPLEX=ON\n@PJL SET QELNOTIFYPAPERSIDE=OFF\n");
 }
 
-void Gl2InitState(PDEV* pdev) { WriteEscapeString(pdev, "\x1b%0B", "\x1b%0A", "INSP1PP1WU0PW0.05TR0LT;"); }
+}  // namespace
 
-void PaperPath(PDEV* pdev) {
+void WriteOutputBinCommand(PDEV* pdev) {
   DWORD f = Priv(pdev).dwFinishingOption;
   if ((f & 0x1) || (f & 0x01110000)) Put(pdev, "\x1b/l2O");
   else if (f & 0x02220000) Put(pdev, "\x1b/l1O");
   else if (Priv(pdev).wOutputBin == 18) Put(pdev, "\x1b/l2O");
 }
+
+namespace {
 
 void ResolutionCommands(PDEV* pdev, Mode mode) {
   DWORD res = pdev->resolution, sub = pdev->subMode;
@@ -254,14 +261,7 @@ void CopiesOpen(PDEV* pdev) {
   Escape(pdev, "\x1b&l", 'x', JobCopyCount(pdev), FALSE);
 }
 
-void Duplex(PDEV* pdev) {
-  int value = 0;
-  if (Priv(pdev).dwFinishingMode != 2 && !Priv(pdev).wManualDuplex) {
-    if (Pub(pdev).dmDuplex == DMDUP_VERTICAL) value = 1;
-    if (Pub(pdev).dmDuplex == DMDUP_HORIZONTAL) value = 2;
-  }
-  Escape(pdev, "\x1b&l", 's', value, TRUE);
-}
+void Duplex(PDEV* pdev) { Escape(pdev, "\x1b&l", 's', JobDuplexValue(pdev), TRUE); }
 
 void RasterPage(PDEV* pdev, const SourceMedia& m, const PjlPaperRow& row) {
   WriteEscape(pdev, "\x1b&l", 'o', "0", FALSE);
@@ -277,9 +277,28 @@ void RasterPage(PDEV* pdev, const SourceMedia& m, const PjlPaperRow& row) {
   Escape(pdev, "\x1b&l", 'f', textLength, TRUE);
 }
 
+// The printer was reset: nothing it was told about paper, source, media or
+// HP-GL/2 holds any more.
+void PrinterReset(PDEV* pdev) {
+  NotePrinterReset(pdev);
+  pdev->flags &= ~DWORD(PDEV_PRINTER_HAS_SETUP);
+  pdev->page.cachedSource = -1;
+  pdev->page.cachedMedia = -1;
+}
+
+void Uel(PDEV* pdev) {
+  Put(pdev, "\x1b%-12345X@PJL\r\n");
+  PrinterReset(pdev);
+}
+
+void ResetPrinter(PDEV* pdev) {
+  Put(pdev, "\x1b" "E");
+  PrinterReset(pdev);
+}
+
 BOOL WriteJobHeader(PDEV* pdev, Mode mode) {
   ResetEscapeCombining(pdev);
-  Put(pdev, "\x1b%-12345X@PJL\r\n");
+  Uel(pdev);
   StoredJobAndName(pdev);
   Put(pdev, "@PJL RDYMSG DISPLAY = \"\"\n");
   Comments(pdev);
@@ -298,20 +317,42 @@ BOOL WriteJobHeader(PDEV* pdev, Mode mode) {
   if (mode == Mode::Raster) AutoEject(pdev);
   JobOptions(pdev);
   Put(pdev, "@PJL ENTER LANGUAGE=PCL\n");
-  Put(pdev, "\x1b" "E");
+  ResetPrinter(pdev);
   if (Priv(pdev).wColorModeFlag != 1) Put(pdev, "\x1b&b1M");
   Put(pdev, "\x1b*r0F");
-  if (mode == Mode::Device) Gl2InitState(pdev);
-  PaperPath(pdev);
+  if (mode == Mode::Device) GL2InitState(pdev);
+  WriteOutputBinCommand(pdev);
   if (mode == Mode::Device) Put(pdev, "\x1b&b1M");
   ResolutionCommands(pdev, mode);
   CopiesOpen(pdev);
   if (mode == Mode::Raster) RasterPage(pdev, m, row);
   Duplex(pdev);
+  // Raster pages rely on the paper, source and duplex the header just set.
+  if (mode == Mode::Raster) pdev->flags |= PDEV_PRINTER_HAS_SETUP;
   return TRUE;
 }
 
 }  // namespace
+
+int JobDuplexValue(const PDEV* pdev) {
+  if (Priv(pdev).dwFinishingMode == 2 || Priv(pdev).wManualDuplex) return 0;
+  if (Pub(pdev).dmDuplex == DMDUP_VERTICAL) return 1;
+  if (Pub(pdev).dmDuplex == DMDUP_HORIZONTAL) return 2;
+  return 0;
+}
+
+void WriteResolutionLines(PDEV* pdev) {
+  Line(pdev, "@PJL SET QELRESOLUTION=", PjlResolutionWord(pdev->resolution, pdev->subMode));
+  AutoEject(pdev);
+}
+
+void WriteCopiesAndDuplex(PDEV* pdev) {
+  CopiesOpen(pdev);
+  Duplex(pdev);
+}
+
+void NoteUelWritten(PDEV* pdev) { PrinterReset(pdev); }
+void NoteResetWritten(PDEV* pdev) { PrinterReset(pdev); }
 
 int JobCopyCount(const PDEV* pdev) {
   if (pdev->copyCount) return pdev->copyCount > 99 ? 99 : int(pdev->copyCount);
@@ -323,13 +364,13 @@ BOOL WriteDeviceJobHeader(PDEV* pdev) { return WriteJobHeader(pdev, Mode::Device
 
 BOOL WriteContinuationHeader(PDEV* pdev) {
   ResetEscapeCombining(pdev);
-  Put(pdev, "\x1b%-12345X@PJL\r\n");
+  Uel(pdev);
   Line(pdev, "@PJL SET QELRESOLUTION=", PjlResolutionWord(pdev->resolution, pdev->subMode));
   Put(pdev, "@PJL ENTER LANGUAGE=PCL\n");
   if (Priv(pdev).wColorModeFlag != 1) Put(pdev, "\x1b&b1M");
-  Put(pdev, "\x1b" "E");
+  ResetPrinter(pdev);
   Put(pdev, "\x1b*r0F");
-  Gl2InitState(pdev);
+  GL2InitState(pdev);
   int code = JobPaperCode(pdev);
   SourceMedia m = MapSourceMedia(JobSource(pdev), JobMediaNibble(pdev), JobManualFeed(pdev), EnvMode(pdev));
   Escape(pdev, "\x1b&l", 'h', EnvMode(pdev) && IsEnvelope5to6(code) ? 4 : m.pclSource, TRUE);

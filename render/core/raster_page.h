@@ -16,6 +16,7 @@
 // start before the first band of every page, and one end of raster per page.
 #pragma once
 #include "render/core/band_state.h"
+#include "render/core/registration_cross.h"
 
 struct PDEV;
 

@@ -22,7 +22,7 @@ void Give(BYTE** p) {
 }
 
 bool Collects(const PDEV* pdev) {
-  return pdev->layout.nupFlags != 0 || pdev->devmode.priv.dwFinishingMode == 1;
+  return pdev->layout.nupFlags != 0;
 }
 
 // The widest printed row the document sends: the page, or a collected sheet.

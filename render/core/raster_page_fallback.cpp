@@ -88,7 +88,7 @@ BOOL FinishPageOutput(PDEV* pdev) {
   return SpoolFlush(pdev);
 }
 
-BOOL TransmitHeldPage(PDEV* pdev, const PageSource& page) {
+BOOL TransmitHeldPage(PDEV* pdev, const RasterSource& page) {
   for (;;) {
     if (BeginPageRaster(pdev, page) && SendSourceRows(pdev, page) && EndRasterPage(pdev)) break;
     if (!StagingOverflow(pdev) || !FallBack(pdev)) {

@@ -78,7 +78,7 @@ struct Window {
   LONG firstRow, rows, firstPixel, pixels;
 };
 
-Window PageWindow(PDEV* pdev, const PageSource& page) {
+Window PageWindow(PDEV* pdev, const RasterSource& page) {
   Window w{0, PrintedRows(page), 0, PrintedWidth(page)};
   PosterTile tile;
   if (CurrentPosterTile(pdev, page.rotated, &tile)) {
@@ -132,7 +132,7 @@ BOOL WriteRasterStart(PDEV* pdev) {
 // DirectRaster: the page's top margin in rows (negative: rows cut off).
 LONG TopMarginRows(PDEV* pdev) {
   DWORD res = WorkingResolution(pdev);
-  DWORD offsetY = std::min<DWORD>(pdev->devmode.priv.wOffsetY, 300);
+  DWORD offsetY = DWORD(std::max<LONG>(pdev->page.offsetY, 0));
   LONG rows = LONG(res * (pdev->devmode.priv.wPrintMargin == 1 ? 25 : 0) / 300) + LONG(offsetY * res / 254) +
               pdev->bandState.pageOffset.y;
   if ((res == 1200 && (pdev->subMode & SUBMODE_600X2400)) || res == 300) rows *= 2;
@@ -144,7 +144,7 @@ BOOL EncodeRow(PDEV* pdev, BYTE* row, DWORD length) {
   if (b.method == 131) {
     DWORD res = WorkingResolution(pdev);
     DWORD factor = b.row.stride / std::max<DWORD>(length, 1);
-    DWORD offsetX = std::min<DWORD>(pdev->devmode.priv.wOffsetX, 300);
+    DWORD offsetX = DWORD(std::max<LONG>(pdev->page.offsetX, 0));
     DWORD rowDpi = res / std::max<DWORD>(factor, 1);
     PredictiveRowLayout layout{b.row.leftMarginBytes / std::max<DWORD>(factor, 1),
                                DWORD(offsetX * rowDpi / 254 + std::max<LONG>(b.pageOffset.x % 8, 0)),
@@ -165,7 +165,7 @@ BOOL SendGroup(PDEV* pdev, DWORD rows) {
   BYTE* out = b.reduced;
   DWORD length = stride;
   if (HalvesAcross(pdev)) {
-    if (b.fallDownType) {
+    if (pdev->page.fallDownType) {
       for (DWORD k = 0; k + 1 < rows; k += 2) HalveRowPairSmoothed(g + k * stride, g + (k + 1) * stride, length);
       if (rows % 2) HalveRowOr(g + (rows - 1) * stride, length, g + (rows - 1) * stride);
     } else {
@@ -209,8 +209,8 @@ SIZEL RenderedPage(const PDEV* pdev) {
   return page;
 }
 
-PageSource BandBitmapSource(PDEV* pdev, POINTL origin) {
-  PageSource s{};
+RasterSource BandBitmapSource(PDEV* pdev, POINTL origin) {
+  RasterSource s{};
   s.bits = pdev->band.bits;
   s.stride = pdev->band.size.cx / 8;
   s.page = RenderedPage(pdev);
@@ -223,7 +223,7 @@ DWORD WalkBits(const PDEV* pdev) { return pdev->devmode.priv.wBandWalk & 0x7; }
 
 void ToggleWalkDirection(PDEV* pdev) { pdev->devmode.priv.wBandWalk ^= WALK_DIRECTION_BITS; }
 
-BOOL BeginPageRaster(PDEV* pdev, const PageSource& page) {
+BOOL BeginPageRaster(PDEV* pdev, const RasterSource& page) {
   BandState& b = Band(pdev);
   b.outputFailed = FALSE;
   b.groupRows = 0;
@@ -264,7 +264,7 @@ BOOL BeginPageRaster(PDEV* pdev, const PageSource& page) {
   return !b.outputFailed;
 }
 
-BOOL SendSourceRows(PDEV* pdev, const PageSource& src) {
+BOOL SendSourceRows(PDEV* pdev, const RasterSource& src) {
   BandState& b = Band(pdev);
   LONG first, last;
   PrintedRowsHeld(src, WalkBits(pdev), &first, &last);

@@ -8,7 +8,7 @@
 namespace {
 
 // Inverts printed pixel i of printed row r, when it lies on the page.
-void Flip(PDEV* pdev, const PageSource& src, DWORD walk, LONG r, LONG i) {
+void Flip(PDEV* pdev, const RasterSource& src, DWORD walk, LONG r, LONG i) {
   LONG x, y;
   if (src.rotated) {
     x = (walk & WALK_RIGHT_TO_LEFT) ? src.page.cx - 1 - r : r;
@@ -35,7 +35,7 @@ BOOL DrawRegistrationCrosses(PDEV* pdev) {
   PosterTile tile;
   BOOL rotated = pdev->layout.rotated;
   if (!pdev->band.bits || !CurrentPosterTile(pdev, rotated, &tile)) return FALSE;
-  PageSource src = BandBitmapSource(pdev, POINTL{0, 0});
+  RasterSource src = BandBitmapSource(pdev, POINTL{0, 0});
   DWORD walk = WalkBits(pdev);
   SIZEL size = PosterTileSize(pdev, rotated);
   SIZEL grid = PosterGrid(pdev, rotated);

@@ -44,7 +44,7 @@ void Transpose8(const BYTE in[8], BYTE out[8]) {
 
 LONG Clamp(LONG v, LONG lo, LONG hi) { return std::max(lo, std::min(v, hi)); }
 
-BOOL CopyPortraitRow(const PageSource& src, DWORD walk, LONG r, LONG firstPixel, LONG pixels, BYTE* out) {
+BOOL CopyPortraitRow(const RasterSource& src, DWORD walk, LONG r, LONG firstPixel, LONG pixels, BYTE* out) {
   LONG y = (walk & WALK_UP) ? src.page.cy - 1 - r : r;
   DWORD bytes = DWORD(pixels + 7) / 8;
   BYTE any = 0;
@@ -69,7 +69,7 @@ BOOL CopyPortraitRow(const PageSource& src, DWORD walk, LONG r, LONG firstPixel,
   return any != 0;
 }
 
-BOOL TurnRows(const PageSource& src, DWORD walk, LONG r, DWORD count, LONG firstPixel, LONG pixels, BYTE* out,
+BOOL TurnRows(const RasterSource& src, DWORD walk, LONG r, DWORD count, LONG firstPixel, LONG pixels, BYTE* out,
               DWORD stride, DWORD at) {
   bool rtl = (walk & WALK_RIGHT_TO_LEFT) != 0;
   bool up = (walk & WALK_UP) != 0;
@@ -95,10 +95,10 @@ BOOL TurnRows(const PageSource& src, DWORD walk, LONG r, DWORD count, LONG first
 
 }  // namespace
 
-LONG PrintedRows(const PageSource& src) { return src.rotated ? src.page.cx : src.page.cy; }
-LONG PrintedWidth(const PageSource& src) { return src.rotated ? src.page.cy : src.page.cx; }
+LONG PrintedRows(const RasterSource& src) { return src.rotated ? src.page.cx : src.page.cy; }
+LONG PrintedWidth(const RasterSource& src) { return src.rotated ? src.page.cy : src.page.cx; }
 
-void PrintedRowsHeld(const PageSource& src, DWORD walk, LONG* first, LONG* last) {
+void PrintedRowsHeld(const RasterSource& src, DWORD walk, LONG* first, LONG* last) {
   LONG lo = src.rotated ? src.rect.left : src.rect.top;
   LONG hi = src.rotated ? src.rect.right : src.rect.bottom;
   LONG extent = PrintedRows(src);
@@ -109,7 +109,7 @@ void PrintedRowsHeld(const PageSource& src, DWORD walk, LONG* first, LONG* last)
   *last = reversed ? extent - lo : hi;
 }
 
-BYTE RenderedByte(const PageSource& src, LONG x, LONG y) {
+BYTE RenderedByte(const RasterSource& src, LONG x, LONG y) {
   if (y < src.rect.top || y >= src.rect.bottom || y < 0 || y >= src.page.cy) return 0;
   LONG lo = std::max(src.rect.left, LONG(0)), hi = std::min(src.rect.right, src.page.cx);
   if (x + 8 <= lo || x >= hi) return 0;
@@ -124,7 +124,7 @@ BYTE RenderedByte(const PageSource& src, LONG x, LONG y) {
   return v & InsideMask(x, lo, hi);
 }
 
-BOOL ReadPrintedRows(const PageSource& src, DWORD walk, LONG r, DWORD count, LONG firstPixel, LONG pixels,
+BOOL ReadPrintedRows(const RasterSource& src, DWORD walk, LONG r, DWORD count, LONG firstPixel, LONG pixels,
                      BYTE* out, DWORD stride, DWORD at) {
   if (src.rotated) return TurnRows(src, walk, r, count, firstPixel, pixels, out, stride, at);
   BOOL any = FALSE;

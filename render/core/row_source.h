@@ -11,20 +11,20 @@
 #include "render/core/band_state.h"
 
 // Printed rows the page has, and pixels in each.
-LONG PrintedRows(const PageSource& src);
-LONG PrintedWidth(const PageSource& src);
+LONG PrintedRows(const RasterSource& src);
+LONG PrintedWidth(const RasterSource& src);
 
 // The printed rows [*first, *last) whose pixels lie in the source's part of
 // the page (all of it for a whole page). Empty when first == last.
-void PrintedRowsHeld(const PageSource& src, DWORD walk, LONG* first, LONG* last);
+void PrintedRowsHeld(const RasterSource& src, DWORD walk, LONG* first, LONG* last);
 
 // Writes `count` (1..8) printed rows starting at row `r`, each `pixels` wide
 // from printed pixel `firstPixel` on, into `out` (rows `stride` bytes apart,
 // each starting at byte `at`). Bytes past the pixels are left as they are;
 // pixels outside the source are white. TRUE when any pixel is black.
-BOOL ReadPrintedRows(const PageSource& src, DWORD walk, LONG r, DWORD count, LONG firstPixel, LONG pixels,
+BOOL ReadPrintedRows(const RasterSource& src, DWORD walk, LONG r, DWORD count, LONG firstPixel, LONG pixels,
                      BYTE* out, DWORD stride, DWORD at);
 
 // Eight rendered pixels of row y from column x on (the leftmost in bit 7);
 // pixels outside the page or the source's part are white.
-BYTE RenderedByte(const PageSource& src, LONG x, LONG y);
+BYTE RenderedByte(const RasterSource& src, LONG x, LONG y);

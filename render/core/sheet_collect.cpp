@@ -31,9 +31,9 @@ BOOL EnsureSheet(PDEV* pdev) {
 
 // Copies the page into the cell at `cell`: rows as they are, or each page
 // column becoming a cell row when the sheet turn flag is set.
-void CopyIntoCell(PDEV* pdev, const PageSource& page, POINTL cell) {
+void CopyIntoCell(PDEV* pdev, const RasterSource& page, POINTL cell) {
   BandState& b = Band(pdev);
-  PageSource src = page;
+  RasterSource src = page;
   DWORD walk = 0;
   if (b.sheetTurn) {
     src.rotated = TRUE;
@@ -83,7 +83,7 @@ BOOL SendCollectedSheet(PDEV* pdev) {
   BandState& b = Band(pdev);
   if (b.sheetPages == 0 || !b.sheet) return TRUE;
   if (!CheckAbort(pdev, pdev->band.locked)) return FALSE;
-  PageSource src{};
+  RasterSource src{};
   src.bits = b.sheet;
   src.stride = b.sheetStride;
   src.page = b.sheetSize;
