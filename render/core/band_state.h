@@ -3,9 +3,11 @@
 // the resolution fall-back and the sheet that N-up and booklet pages are
 // collected on. Kept in the PDEV as the one member `bandState`.
 #pragma once
+#include "render/core/page_state.h"
 #include "render/imaging/adaptive_raster.h"
 #include "render/imaging/plain_raster.h"
 #include "render/imaging/predictive_raster.h"
+#include "render/vector/pcl_state.h"
 #include "windows.h"
 
 // Band walk bits of the PDEV's copy of the private DEVMODE word at offset 424.
@@ -35,7 +37,17 @@ struct RasterSource {
   BOOL rotated;      // printed rows are columns of the rendered page
 };
 
-// Values a DirectRaster fall-back saves for the end of its page.
+// What the page's first try changed besides its bytes: thrown away with them
+// at a fall-back, so that the next try sets the page up as the first did.
+struct PageTrySnapshot {
+  DWORD flags;
+  PageState page;
+  PclState pcl;
+  char lastEscapePrefix[4];
+  DWORD lastEscapeFinal;
+};
+
+// Values a fall-back saves for the end of its page.
 struct FallbackSaved {
   DWORD workingResolution;
   DWORD resolution;
@@ -91,6 +103,7 @@ struct BandState {
   DWORD fallbackKind;      // 3, 4 or 5 at 1200 dpi with DirectRaster; 0 otherwise
   DWORD fallbacks;         // fall-backs of the page so far
   FallbackSaved saved;
+  PageTrySnapshot firstTry;
 
   // Placement set by the page mapping.
   POINTL rasterOrigin;     // cursor of "\e*p#x#Y" without DirectRaster

@@ -38,12 +38,16 @@ void RestoreResolution(PDEV* pdev) {
 BOOL FallBack(PDEV* pdev) {
   BandState& b = Band(pdev);
   SpoolDiscardPage(pdev);
-  if (b.headerThisPage) {
-    // The header was staged with the page: it goes out again with it.
-    pdev->flags |= PDEV_HEADER_PENDING;
-    pdev->flags &= ~DWORD(PDEV_HEADER_SENT);
-    b.headerThisPage = FALSE;
-  }
+  // The printer saw nothing of the try: the page state goes back to what the
+  // first try started from (the job header pending again when it was staged
+  // with this page, the paper and source caches, the first-page flag).
+  DWORD keep = pdev->flags & DWORD(PDEV_WRITE_ERROR | PDEV_RESOLUTION_FALLBACK);
+  pdev->flags = (b.firstTry.flags & ~DWORD(PDEV_WRITE_ERROR | PDEV_RESOLUTION_FALLBACK)) | keep;
+  pdev->page = b.firstTry.page;
+  pdev->pcl = b.firstTry.pcl;
+  std::memcpy(pdev->lastEscapePrefix, b.firstTry.lastEscapePrefix, sizeof pdev->lastEscapePrefix);
+  pdev->lastEscapeFinal = b.firstTry.lastEscapeFinal;
+  b.headerThisPage = FALSE;
   DWORD working = DWORD(pdev->devmode.dm.dmYResolution);
   if (working <= 300) {
     RestoreResolution(pdev);

@@ -245,6 +245,10 @@ BOOL BeginPageRaster(PDEV* pdev, const RasterSource& page) {
     return FALSE;
   }
   b.row = layout;
+  if (b.fallbacks == 0) {
+    b.firstTry = PageTrySnapshot{pdev->flags, pdev->page, pdev->pcl, {}, pdev->lastEscapeFinal};
+    std::memcpy(b.firstTry.lastEscapePrefix, pdev->lastEscapePrefix, sizeof pdev->lastEscapePrefix);
+  }
   if ((pdev->flags & PDEV_HEADER_PENDING) && pdev->pageCount == 0) {
     WriteRasterJobHeader(pdev);
     pdev->flags |= PDEV_HEADER_SENT;

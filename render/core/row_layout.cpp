@@ -14,7 +14,10 @@ DWORD AlignRowStride(DWORD stride, DWORD workingResolution, DWORD subMode) {
 
 RowLayout ComputeRowLayout(const PDEV* pdev, DWORD rasterWidth, DWORD rasterRows, BOOL directRaster) {
   RowLayout r{};
-  DWORD res = pdev->devmode.dm.dmYResolution;
+  // The rows are laid out at the rendering resolution; during a fall-back the
+  // working resolution is already the lower one.
+  DWORD divisor = pdev->bandState.divisor ? pdev->bandState.divisor : 1;
+  DWORD res = DWORD(pdev->devmode.dm.dmYResolution) * divisor;
   r.rasterWidth = rasterWidth;
   r.rasterRows = rasterRows;
   if (directRaster) {

@@ -10,7 +10,8 @@ struct PDEV;
 // to 16, else to 8; at 300 dpi to 4; otherwise to 8.
 DWORD AlignRowStride(DWORD stride, DWORD workingResolution, DWORD subMode);
 
-// The layout for printed rows of `rasterWidth` pixels (`rasterRows` rows);
+// The layout for printed rows (at the rendering resolution: the working
+// resolution times the fall-back divisor) of `rasterWidth` pixels (`rasterRows` rows);
 // `directRaster` adds the left margin bytes of the print margin and of the
 // page's own offset.
 RowLayout ComputeRowLayout(const PDEV* pdev, DWORD rasterWidth, DWORD rasterRows, BOOL directRaster);
