@@ -149,9 +149,13 @@ BOOL EncodeRow(PDEV* pdev, BYTE* row, DWORD length) {
     PredictiveRowLayout layout{b.row.leftMarginBytes / std::max<DWORD>(factor, 1),
                                DWORD(offsetX * rowDpi / 254 + std::max<LONG>(b.pageOffset.x % 8, 0)),
                                (WalkBits(pdev) & WALK_INVERT) != 0, res == 300};
-    if (!PreparePredictiveRow(row, length, &layout, b.coderRow, b.coderRowSize)) return FALSE;
-    if (!PredictiveRow(&b.predictive, b.coderRow)) return FALSE;
-    return res == 300 ? PredictiveRow(&b.predictive, b.coderRow) : TRUE;
+    const BYTE* coded = row;  // the row as it is, unless it has to move, invert or widen
+    if (layout.shiftPixels || layout.invert || layout.doublePixels) {
+      if (!PreparePredictiveRow(row, length, &layout, b.coderRow, b.coderRowSize)) return FALSE;
+      coded = b.coderRow;
+    }
+    if (!PredictiveRow(&b.predictive, coded)) return FALSE;
+    return res == 300 ? PredictiveRow(&b.predictive, coded) : TRUE;
   }
   if (b.method == 2 || b.method == 3) return PlainRasterRow(&b.plain, row);
   return AdaptiveRasterRow(&b.adaptive, row);
@@ -162,7 +166,6 @@ BOOL SendGroup(PDEV* pdev, DWORD rows) {
   BandState& b = Band(pdev);
   DWORD stride = b.row.stride;
   BYTE* g = b.groups[0];
-  BYTE* out = b.reduced;
   DWORD length = stride;
   if (HalvesAcross(pdev)) {
     if (pdev->page.fallDownType) {
@@ -189,8 +192,7 @@ BOOL SendGroup(PDEV* pdev, DWORD rows) {
   }
   DWORD step = b.fallbackKind == 4 ? 4 : 1;
   for (DWORD k = 0; k < rows; k += step) {
-    std::memcpy(out, g + k * stride, length);
-    if (!EncodeRow(pdev, out, length)) return FALSE;
+    if (!EncodeRow(pdev, g + k * stride, length)) return FALSE;
   }
   return TRUE;
 }
