@@ -33,11 +33,29 @@ DWORD WidestRow(const PDEV* pdev) {
   return width;
 }
 
+// Everything but a half-collected sheet, which a reset may have handed over.
+void FreeRowBuffers(PDEV* pdev) {
+  BandState& b = Band(pdev);
+  for (BYTE*& g : b.groups) Give(&g);
+  Give(&b.workRow);
+  Give(&b.block);
+  Give(&b.work[0]);
+  Give(&b.work[1]);
+  Give(&b.previousRow);
+  Give(&b.reduced);
+  Give(&b.coderRow);
+  Give(&b.tonerRow);
+  b.blockSize = b.workSize = b.previousSize = b.coderRowSize = 0;
+  b.groupBuffers = 0;
+  b.rowCapacity = 0;
+  SpoolFreeBuffers(pdev);
+}
+
 }  // namespace
 
 BOOL AllocDocumentBuffers(PDEV* pdev) {
   BandState& b = Band(pdev);
-  FreeDocumentBuffers(pdev);
+  FreeRowBuffers(pdev);
   bool ok = SpoolAllocBlock(pdev) != FALSE;
   DWORD stride;
   if (pdev->rasterMode) {
@@ -89,18 +107,7 @@ BOOL AllocDocumentBuffers(PDEV* pdev) {
 
 void FreeDocumentBuffers(PDEV* pdev) {
   BandState& b = Band(pdev);
-  for (BYTE*& g : b.groups) Give(&g);
-  Give(&b.workRow);
-  Give(&b.block);
-  Give(&b.work[0]);
-  Give(&b.work[1]);
-  Give(&b.previousRow);
-  Give(&b.reduced);
-  Give(&b.coderRow);
-  Give(&b.tonerRow);
+  FreeRowBuffers(pdev);
   Give(&b.sheet);
-  b.blockSize = b.workSize = b.previousSize = b.coderRowSize = 0;
-  b.groupBuffers = 0;
   b.sheetPages = 0;
-  SpoolFreeBuffers(pdev);
 }

@@ -65,6 +65,37 @@ void CopyIntoCell(PDEV* pdev, const RasterSource& page, POINTL cell) {
   }
 }
 
+void SheetLine(BandState& b, LONG x0, LONG y0, LONG x1, LONG y1) {
+  x0 = std::max<LONG>(x0, 0);
+  y0 = std::max<LONG>(y0, 0);
+  x1 = std::min(x1, b.sheetSize.cx);
+  y1 = std::min(y1, b.sheetSize.cy);
+  for (LONG y = y0; y < y1; ++y)
+    for (LONG x = x0; x < x1; ++x) b.sheet[size_t(y) * size_t(b.sheetStride) + size_t(x / 8)] |= BYTE(0x80 >> (x % 8));
+}
+
+// N-up page frames: the outer frame and the lines between cells, 1 pixel wide
+// below 1200 dpi, 2 at 1200 dpi and 4 in the 600 × 2400 mode.
+void DrawSheetFrames(PDEV* pdev) {
+  BandState& b = Band(pdev);
+  LONG cols = LONG(pdev->devmode.priv.dwNupColumns), rows = LONG(pdev->devmode.priv.dwNupRows);
+  if (!pdev->devmode.priv.dwPageBorder || cols < 1 || rows < 1 || cols * rows < 2) return;
+  DWORD res = pdev->devmode.dm.dmYResolution;
+  LONG width = res < 1200 ? 1 : (pdev->subMode & SUBMODE_600X2400) ? 4 : 2;
+  POINTL base = pdev->layout.baseOffset;
+  SIZEL cell = pdev->layout.nupCell;
+  if (cell.cx <= 0 || cell.cy <= 0) cell = SIZEL{(b.sheetSize.cx - base.x) / cols, (b.sheetSize.cy - base.y) / rows};
+  LONG right = base.x + cols * cell.cx, bottom = base.y + rows * cell.cy;
+  for (LONG i = 0; i <= cols; ++i) {
+    LONG x = std::min(base.x + i * cell.cx, right - width);
+    SheetLine(b, x, base.y, x + width, bottom);
+  }
+  for (LONG j = 0; j <= rows; ++j) {
+    LONG y = std::min(base.y + j * cell.cy, bottom - width);
+    SheetLine(b, base.x, y, right, y + width);
+  }
+}
+
 }  // namespace
 
 BOOL CollectSheetPage(PDEV* pdev) {
@@ -83,6 +114,7 @@ BOOL SendCollectedSheet(PDEV* pdev) {
   BandState& b = Band(pdev);
   if (b.sheetPages == 0 || !b.sheet) return TRUE;
   if (!CheckAbort(pdev, pdev->band.locked)) return FALSE;
+  DrawSheetFrames(pdev);
   RasterSource src{};
   src.bits = b.sheet;
   src.stride = b.sheetStride;

@@ -293,7 +293,7 @@ class BandFixture : public DevmodeWorld {
   PclRasterDecode Decode(const std::string& s) {
     PclDecodeOptions o;
     // Pages without DirectRaster announce no width: rows as long as the buffers.
-    o.defaultWidthBytes = pdev_ ? pdev_->bandState.rowCapacity : 4096;
+    o.defaultWidthBytes = pdev_ && pdev_->bandState.rowCapacity ? pdev_->bandState.rowCapacity : 4096;
     return DecodePclRaster(reinterpret_cast<const uint8_t*>(s.data()), s.size(), o);
   }
 

@@ -177,6 +177,40 @@ TEST_F(SheetCollect, PageGoesIntoItsCellTurnedAsAsked) {
   }
 }
 
+struct FrameCase {
+  DWORD working, subMode;
+  LONG width;  // of every line
+};
+
+TEST_F(SheetCollect, PageFramesAroundAndBetweenCells) {
+  const FrameCase cases[] = {{600, 0, 1}, {1200, 0, 2}, {1200, SUBMODE_600X2400, 4}};
+  for (const FrameCase& c : cases) {
+    SCOPED_TRACE(c.width);
+    PDEV& p = MakeSheet();
+    p.devmode.dm.dmYResolution = short(c.working);
+    p.resolution = c.working;
+    p.subMode = c.subMode | (c.working == 1200 ? DWORD(SUBMODE_TRUE1200) : 0u);
+    p.devmode.priv.dwNupColumns = 2;
+    p.devmode.priv.dwNupRows = 1;
+    p.devmode.priv.dwPageBorder = 1;
+    p.layout.baseOffset = POINTL{0, 0};
+    p.layout.nupCell = SIZEL{80, 120};
+    Fill(Bitmap(64, 40), POINTL{0, 0});
+    ASSERT_TRUE(CollectSheetPage(&p));
+    ASSERT_TRUE(SendCollectedSheet(&p));
+    PclRasterDecode d = Decode(Sent());
+    ASSERT_EQ(d.images.size(), 1u);
+    Bitmap want(160, 120);
+    for (LONG y = 0; y < 120; ++y)
+      for (LONG x = 0; x < 160; ++x) {
+        bool v = x < c.width || (x >= 80 && x < 80 + c.width) || x >= 160 - c.width || y < c.width ||
+                 y >= 120 - c.width;
+        if (v) want.Set(x, y);
+      }
+    EXPECT_TRUE(Shows(d.images[0], Reference(want, ReferenceOptions{})));
+  }
+}
+
 TEST_F(SheetCollect, EmptySheetSendsNothing) {
   PDEV& p = MakeSheet();
   ASSERT_TRUE(SendCollectedSheet(&p));

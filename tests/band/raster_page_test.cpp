@@ -3,6 +3,7 @@
 // of tall pages, seeds after a block and white blocks inside a page.
 #include <algorithm>
 
+#include "kw/hooks_memory.h"
 #include "render/core/raster_page_internal.h"
 #include "tests/band/band_fixture.h"
 
@@ -329,6 +330,38 @@ TEST_F(RasterPage, WalkToggleFlipsBothDirectionBits) {
   EXPECT_EQ(WalkBits(&p), DWORD(WALK_INVERT | WALK_RIGHT_TO_LEFT));
   ToggleWalkDirection(&p);
   EXPECT_EQ(WalkBits(&p), DWORD(WALK_INVERT | WALK_UP));
+}
+
+}  // namespace
+}  // namespace kadu_test
+
+namespace kadu_test {
+namespace {
+
+// Every allocation of the document buffers can fail; each failure leaves
+// nothing allocated.
+TEST_F(RasterPage, AllocationFailureFreesEveryDocumentBuffer) {
+  PageCase c;
+  c.directRaster = 64;
+  PDEV& p = Make(c);
+  FreeDocumentBuffers(&p);
+  size_t live = kw::hooks::MemoryLiveBlocks();
+  uint64_t before = kw::hooks::MemoryAllocationCount();
+  ASSERT_TRUE(AllocDocumentBuffers(&p));
+  uint64_t allocations = kw::hooks::MemoryAllocationCount() - before;
+  FreeDocumentBuffers(&p);
+  EXPECT_EQ(kw::hooks::MemoryLiveBlocks(), live);
+  ASSERT_GE(allocations, 8u);
+  for (uint64_t n = 1; n <= allocations; ++n) {
+    SCOPED_TRACE(n);
+    kw::hooks::MemoryFailAt(n);
+    EXPECT_FALSE(AllocDocumentBuffers(&p));
+    kw::hooks::MemoryFailAt(0);
+    EXPECT_EQ(kw::hooks::MemoryLiveBlocks(), live);
+    EXPECT_EQ(p.bandState.block, nullptr);
+    EXPECT_EQ(p.stream.block, nullptr);
+  }
+  EXPECT_TRUE(AllocDocumentBuffers(&p));
 }
 
 }  // namespace
