@@ -70,7 +70,6 @@ struct BandState {
   DWORD workSize;
   BYTE* previousRow;    // seed row
   DWORD previousSize;
-  BYTE* reduced;        // the rows of a group after reduction
   BYTE* coderRow;       // method 131 coder input (twice a row at 300 dpi)
   DWORD coderRowSize;
   BYTE* tonerRow;

@@ -42,7 +42,6 @@ void FreeRowBuffers(PDEV* pdev) {
   Give(&b.work[0]);
   Give(&b.work[1]);
   Give(&b.previousRow);
-  Give(&b.reduced);
   Give(&b.coderRow);
   Give(&b.tonerRow);
   b.blockSize = b.workSize = b.previousSize = b.coderRowSize = 0;
@@ -90,7 +89,6 @@ BOOL AllocDocumentBuffers(PDEV* pdev) {
   b.work[1] = Take(b.workSize, &ok);
   b.previousSize = stride * 8;
   b.previousRow = Take(b.previousSize, &ok);
-  b.reduced = Take(size_t(stride) * 8, &ok);
   b.coderRowSize = 2 * stride;
   b.coderRow = Take(b.coderRowSize, &ok);
   if (pdev->devmode.priv.wTonerSave) b.tonerRow = Take(DWORD(pdev->pageSize.cx / 8) + b.row.leftMarginBytes, &ok);

@@ -53,7 +53,7 @@ DWORD WorkingResolution(const PDEV* pdev) { return DWORD(pdev->devmode.dm.dmYRes
 
 // The 1200 dpi modes that print 600 dots across halve every row.
 bool HalvesAcross(const PDEV* pdev) {
-  if (Band(const_cast<PDEV*>(pdev)).divisor != 1 || pdev->resolution != 1200) return false;
+  if (pdev->bandState.divisor != 1 || pdev->resolution != 1200) return false;
   return !(WorkingResolution(pdev) == 1200 && (pdev->subMode & SUBMODE_TRUE1200));
 }
 
