@@ -55,7 +55,7 @@ const char* EngineCallName(EngineCall call) {
   static const char* const kNames[] = {
       "QueryDriverInfo", "EnableDriver",   "EnablePDEV",  "CompletePDEV", "EnableSurface", "StartDoc",
       "StartPage",       "StartBanding",   "Draw",        "NextBand",     "SendPage",      "EndDoc",
-      "ResetPDEV",       "DisableSurface", "DisablePDEV", "DisableDriver"};
+      "ResetPDEV",       "DisableSurface", "DisablePDEV", "DisableDriver", "Escape"};
   size_t i = size_t(call);
   return i < sizeof kNames / sizeof kNames[0] ? kNames[i] : "?";
 }
@@ -252,9 +252,18 @@ BOOL EngineHostResetPdev(EngineHost* host, const EnginePdevArgs& args) {
   return TRUE;
 }
 
+ULONG EngineHostEscape(EngineHost* host, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut) {
+  auto escape = EngineHostFunction<PFN_DrvEscape>(host, INDEX_DrvEscape);
+  if (!escape || !host->pdev.so) return 0;
+  ULONG result = escape(host->pdev.so, iEsc, cjIn, pvIn, cjOut, pvOut);
+  EngineHostRecord(host, EngineCall::Escape, result != 0);
+  return result;
+}
+
 BOOL EngineHostRunJob(EngineHost* host, const EngineJob& job) {
   if (!EngineHostEnablePdev(host, job.pdev)) return FALSE;
   BOOL ok = EngineHostStartDoc(host, job.document, job.jobId);
+  if (ok && job.beforeFirstPage) job.beforeFirstPage(host);
   if (ok) {
     for (const EnginePage& page : job.pages) {
       if (!EngineHostPrintPage(host, page)) {

@@ -2,6 +2,7 @@
 #include "kw/job_sink.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <mutex>
 
@@ -18,6 +19,7 @@ struct JobSink {
   std::atomic<uint64_t> count{0};
   std::string bytes;        // memory sinks
   std::FILE* file = nullptr;  // file sinks
+  DWORD failure = 0;          // the first failure, 0 while complete
 };
 
 namespace {
@@ -42,7 +44,10 @@ JobSink* JobSinkDiscard() { return NewSink(SinkKind::Discard); }
 JobSink* JobSinkFile(const std::string& hostPath) {
   std::FILE* f = std::fopen(hostPath.c_str(), "wb");
   if (!f) {
-    SetLastError(ERROR_CANTOPEN);
+    int e = errno;
+    SetLastError(e == ENOENT || e == ENOTDIR                           ? ERROR_PATH_NOT_FOUND
+                 : e == EACCES || e == EPERM || e == EISDIR || e == EROFS ? ERROR_ACCESS_DENIED
+                                                                          : ERROR_CANTOPEN);
     return nullptr;
   }
   JobSink* s = NewSink(SinkKind::File);
@@ -63,6 +68,7 @@ bool JobSinkWrite(JobSink* sink, const void* bytes, size_t count) {
     case SinkKind::File:
       // Flushed at once so that a reader sees the job as it grows.
       if (std::fwrite(bytes, 1, count, sink->file) != count || std::fflush(sink->file) != 0) {
+        if (!sink->failure) sink->failure = ERROR_WRITE_FAULT;
         SetLastError(ERROR_WRITE_FAULT);
         return false;
       }
@@ -84,10 +90,18 @@ std::string JobSinkBytes(const JobSink* sink) {
   return sink->bytes;
 }
 
-void JobSinkClose(JobSink* sink) {
-  if (!sink) return;
-  if (sink->file) std::fclose(sink->file);
+void JobSinkMarkFailed(JobSink* sink, DWORD error) {
+  std::lock_guard<std::mutex> lock(sink->mu);
+  if (!sink->failure) sink->failure = error ? error : DWORD(ERROR_WRITE_FAULT);
+}
+
+bool JobSinkClose(JobSink* sink) {
+  if (!sink) return true;
+  DWORD failure = sink->failure;
+  if (sink->file && std::fclose(sink->file) != 0 && !failure) failure = ERROR_WRITE_FAULT;
   delete sink;
+  if (failure) SetLastError(failure);
+  return failure == 0;
 }
 
 HANDLE PrinterHandleForSink(JobSink* sink) {

@@ -2,7 +2,6 @@
 // printers of printers_store.cpp. Information levels use the two-call buffer
 // protocol: the structure first, its strings packed at the end of the buffer.
 #include <cstring>
-#include <set>
 
 #include "kw/handle_table.h"
 #include "printers_store.h"
@@ -16,27 +15,14 @@
 namespace kw::printers {
 namespace {
 
-std::set<HandleObject*>& Live() {
-  static auto* live = new std::set<HandleObject*>;
-  return *live;
-}
-
+// A document still open when its handle closes ends as aborted.
 void CloseObject(void* object) {
   auto* o = static_cast<HandleObject*>(object);
   std::lock_guard<std::mutex> lock(S().mu);
-  Live().erase(o);
+  if (o->jobId) EndJob(o, JobEnd::Aborted);
+  S().live.erase(o);
   --S().openHandles;
   delete o;
-}
-
-// The handle's object, or nullptr (ERROR_INVALID_HANDLE). With the store lock held.
-HandleObject* Object(HANDLE h) {
-  auto* o = static_cast<HandleObject*>(HandleGet(h, HandleKind::Printer));
-  if (!o || !Live().count(o)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  return o;
 }
 
 // Lays out a structure and its strings in the caller's buffer.
@@ -98,7 +84,7 @@ KW_API BOOL WINAPI OpenPrinterA(LPSTR pPrinterName, LPHANDLE phPrinter, LPPRINTE
   auto* o = new HandleObject;
   o->printer = p->setup.name;
   o->access = access;
-  Live().insert(o);
+  S().live.insert(o);
   ++S().openHandles;
   *phPrinter = kw::HandleCreate(kw::HandleKind::Printer, o, CloseObject);
   return Done(call, TRUE);
@@ -188,7 +174,14 @@ KW_API BOOL WINAPI GetPrinterDriverA(HANDLE hPrinter, LPSTR, DWORD Level, LPBYTE
   if (s.driverName.empty()) return Failed(call, ERROR_UNKNOWN_PRINTER_DRIVER);
   static const std::string environment = "Windows NT x86";
   std::string dataFile = s.driverPath.empty() ? std::string() : Folder(s.driverPath) + "\\" + s.driverName + ".DAT";
-  Packer pk(sizeof(DRIVER_INFO_2A), {&s.driverName, &environment, &s.driverPath, &dataFile, &s.driverPath});
+  std::string configFile = s.driverPath;
+  // A driver added with AddPrinterDriverW reports the files it was added with.
+  DriverRecord recorded;
+  if (LoadDriver(s.driverName, &recorded)) {
+    dataFile = recorded.dataFile;
+    configFile = recorded.configFile;
+  }
+  Packer pk(sizeof(DRIVER_INFO_2A), {&s.driverName, &environment, &s.driverPath, &dataFile, &configFile});
   if (!Room(pk, pDriverInfo, cbBuf, pcbNeeded)) return Done(call, FALSE);
   pk.Begin(pDriverInfo);
   auto* info = reinterpret_cast<DRIVER_INFO_2A*>(pDriverInfo);
@@ -197,7 +190,7 @@ KW_API BOOL WINAPI GetPrinterDriverA(HANDLE hPrinter, LPSTR, DWORD Level, LPBYTE
   info->pEnvironment = pk.Put(environment);
   info->pDriverPath = pk.Put(s.driverPath);
   info->pDataFile = pk.Put(dataFile);
-  info->pConfigFile = pk.Put(s.driverPath);
+  info->pConfigFile = pk.Put(configFile);
   return Done(call, TRUE);
 }
 
@@ -213,14 +206,17 @@ KW_API BOOL WINAPI GetJobA(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYTE pJo
   if (job == p->jobs.end()) return Failed(call, ERROR_INVALID_PARAMETER);
   if (Level != 1) return Failed(call, ERROR_INVALID_LEVEL);
   static const std::string datatype = "RAW";
-  Packer pk(sizeof(JOB_INFO_1A), {&p->setup.name, &datatype});
+  const std::string& document = job->second.document;
+  Packer pk(sizeof(JOB_INFO_1A), {&p->setup.name, &datatype, &document});
   if (!Room(pk, pJob, cbBuf, pcbNeeded)) return Done(call, FALSE);
   pk.Begin(pJob);
   auto* info = reinterpret_cast<JOB_INFO_1A*>(pJob);
   info->JobId = JobId;
   info->pPrinterName = pk.Put(p->setup.name);
   info->pDatatype = pk.Put(datatype);
+  info->pDocument = pk.Put(document);
   info->Status = job->second.status;
+  info->TotalPages = job->second.pages;
   call.value = job->second.status;
   return Done(call, TRUE);
 }

@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "kw/handle_table.h"
 #include "kw/world.h"
 
 namespace kw::printers {
@@ -24,7 +25,19 @@ std::string Key(const std::string& name) {
 
 Printer* Find(const std::string& name) {
   auto it = S().printers.find(Key(name));
-  return it == S().printers.end() ? nullptr : &it->second;
+  if (it != S().printers.end()) return &it->second;
+  Printer loaded;
+  if (name.empty() || !LoadPrinter(name, &loaded)) return nullptr;
+  return &(S().printers[Key(name)] = std::move(loaded));
+}
+
+HandleObject* Object(HANDLE h) {
+  auto* o = static_cast<HandleObject*>(HandleGet(h, HandleKind::Printer));
+  if (!o || !S().live.count(o)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  return o;
 }
 
 void Record(const hooks::PrinterCall& call) { S().calls.push_back(call); }
@@ -52,6 +65,7 @@ void PrintersClear() {
   std::lock_guard<std::mutex> lock(S().mu);
   S().printers.clear();
   S().calls.clear();
+  S().nextJobId = 1;
 }
 
 void PrinterInstall(const PrinterSetup& setup) {

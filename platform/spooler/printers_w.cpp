@@ -1,5 +1,5 @@
 // The wide printer calls of the driver libraries (OpenPrinterW, GetPrinterW
-// levels 2 and 5, GetPrinterDriverW level 2) over the printers of
+// levels 2 and 5, GetPrinterDriverW levels 2 and 3) over the printers of
 // printers_store.cpp, and the driver details a test sets for them.
 // Information levels use the two-call buffer protocol: the structure first,
 // its strings packed at the end of the caller's buffer.
@@ -38,11 +38,8 @@ hooks::PrinterDriverDetails DetailsOf(const std::string& name) {
 // The printer behind a handle opened by OpenPrinterA/W, or nullptr with the
 // last error set. With the store lock held.
 Printer* PrinterOf(HANDLE h, std::string* name) {
-  auto* o = static_cast<HandleObject*>(HandleGet(h, HandleKind::Printer));
-  if (!o || o->sink) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  HandleObject* o = Object(h);
+  if (!o) return nullptr;
   *name = o->printer;
   Printer* p = Find(o->printer);
   if (!p) SetLastError(ERROR_INVALID_PRINTER_NAME);
@@ -52,6 +49,7 @@ Printer* PrinterOf(HANDLE h, std::string* name) {
 // Lays out a structure and its wide strings in the caller's buffer.
 class WidePacker {
  public:
+  // A string may hold zeros of its own (a list of names); Put adds one more.
   WidePacker(size_t fixed, std::initializer_list<const std::u16string*> strings) {
     needed_ = fixed;
     for (const std::u16string* s : strings) needed_ += (s->size() + 1) * sizeof(char16_t);
@@ -100,6 +98,26 @@ void WriteDependentFiles(const std::string& driver, const std::vector<std::strin
   RegSetValueExW(h, u"Dependent Files", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi.data()),
                  DWORD(multi.size() * sizeof(char16_t)));
   RegCloseKey(h);
+}
+
+// The driver a printer reports: the one recorded by AddPrinterDriverW when
+// there is one, else the install hook's path; details set by a test win.
+DriverRecord DriverOf(const Printer& p, const hooks::PrinterDriverDetails& d) {
+  DriverRecord r;
+  bool recorded = LoadDriver(p.setup.driverName, &r);
+  if (!recorded) {
+    r.name = p.setup.driverName;
+    r.driverPath = p.setup.driverPath;
+    if (!r.driverPath.empty()) r.dataFile = Folder(r.driverPath) + "\\" + r.name + ".DAT";
+    r.configFile = r.driverPath;
+    r.version = d.driverVersion;
+  }
+  bool detailed = Details().count(Key(p.setup.name)) != 0;
+  if (!d.dataFile.empty()) r.dataFile = d.dataFile;
+  if (!d.configFile.empty()) r.configFile = d.configFile;
+  if (!d.dependentFiles.empty()) r.dependentFiles = d.dependentFiles;
+  if (detailed) r.version = d.driverVersion;
+  return r;
 }
 
 }  // namespace
@@ -151,16 +169,22 @@ KW_API BOOL WINAPI GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DW
   if (!p) return Done(call, FALSE);
   kw::hooks::PrinterDriverDetails d = DetailsOf(name);
   if (d.getPrinterFailure) return Failed(call, d.getPrinterFailure);
+  // Added printers report what was given when they were added, unless a test
+  // set details for them.
+  if (p->registered && !Details().count(Key(name))) d.attributes = p->attributes;
   const kw::hooks::PrinterSetup& s = p->setup;
-  std::u16string printer = kw::Widen(s.name), port = kw::Widen(s.portName), driver = kw::Widen(s.driverName);
+  std::u16string printer = kw::Widen(s.name), port = kw::Widen(s.portName), driver = kw::Widen(s.driverName),
+                 comment = kw::Widen(p->comment), location = kw::Widen(p->location);
   static const std::u16string processor = u"winprint", datatype = u"RAW";
   if (Level == 2) {
-    WidePacker pk(sizeof(PRINTER_INFO_2W), {&printer, &port, &driver, &processor, &datatype});
+    WidePacker pk(sizeof(PRINTER_INFO_2W), {&printer, &port, &driver, &comment, &location, &processor, &datatype});
     if (!pk.Room(pPrinter, cbBuf, pcbNeeded)) return Done(call, FALSE);
     auto* info = reinterpret_cast<PRINTER_INFO_2W*>(pPrinter);
     info->pPrinterName = pk.Put(printer);
     info->pPortName = pk.Put(port);
     info->pDriverName = pk.Put(driver);
+    info->pComment = pk.Put(comment);
+    info->pLocation = pk.Put(location);
     info->pPrintProcessor = pk.Put(processor);
     info->pDatatype = pk.Put(datatype);
     info->Attributes = d.attributes;
@@ -190,23 +214,43 @@ KW_API BOOL WINAPI GetPrinterDriverW(HANDLE hPrinter, LPWSTR, DWORD Level, LPBYT
   Printer* p = PrinterOf(hPrinter, &name);
   call.printer = name;
   if (!p) return Done(call, FALSE);
-  if (Level != 2) return Failed(call, ERROR_INVALID_LEVEL);
+  if (Level != 2 && Level != 3) return Failed(call, ERROR_INVALID_LEVEL);
   kw::hooks::PrinterDriverDetails d = DetailsOf(name);
   if (d.getDriverFailure) return Failed(call, d.getDriverFailure);
   const kw::hooks::PrinterSetup& s = p->setup;
   if (s.driverName.empty()) return Failed(call, ERROR_UNKNOWN_PRINTER_DRIVER);
-  std::string dataFile = d.dataFile;
-  if (dataFile.empty() && !s.driverPath.empty()) dataFile = Folder(s.driverPath) + "\\" + s.driverName + ".DAT";
-  std::u16string driver = kw::Widen(s.driverName), environment = u"Windows NT x86", path = kw::Widen(s.driverPath),
-                 data = kw::Widen(dataFile), config = kw::Widen(d.configFile.empty() ? s.driverPath : d.configFile);
-  WidePacker pk(sizeof(DRIVER_INFO_2W), {&driver, &environment, &path, &data, &config});
+  DriverRecord r = DriverOf(*p, d);
+  if (r.driverPath.empty() && p->registered) return Failed(call, ERROR_UNKNOWN_PRINTER_DRIVER);
+  std::u16string driver = kw::Widen(r.name), environment = kw::Widen(kEnvironment), path = kw::Widen(r.driverPath),
+                 data = kw::Widen(r.dataFile), config = kw::Widen(r.configFile), help = kw::Widen(r.helpFile),
+                 monitor = kw::Widen(r.monitor), datatype = kw::Widen(r.datatype), dependent;
+  for (const std::string& f : r.dependentFiles) dependent += kw::Widen(f) + u'\0';
+  if (dependent.empty()) dependent += u'\0';  // an empty list is still ended by two zeros
+  if (Level == 2) {
+    WidePacker pk(sizeof(DRIVER_INFO_2W), {&driver, &environment, &path, &data, &config});
+    if (!pk.Room(pDriverInfo, cbBuf, pcbNeeded)) return Done(call, FALSE);
+    auto* info = reinterpret_cast<DRIVER_INFO_2W*>(pDriverInfo);
+    info->cVersion = r.version;
+    info->pName = pk.Put(driver);
+    info->pEnvironment = pk.Put(environment);
+    info->pDriverPath = pk.Put(path);
+    info->pDataFile = pk.Put(data);
+    info->pConfigFile = pk.Put(config);
+    return Done(call, TRUE);
+  }
+  WidePacker pk(sizeof(DRIVER_INFO_3W),
+                {&driver, &environment, &path, &data, &config, &help, &dependent, &monitor, &datatype});
   if (!pk.Room(pDriverInfo, cbBuf, pcbNeeded)) return Done(call, FALSE);
-  auto* info = reinterpret_cast<DRIVER_INFO_2W*>(pDriverInfo);
-  info->cVersion = d.driverVersion;
+  auto* info = reinterpret_cast<DRIVER_INFO_3W*>(pDriverInfo);
+  info->cVersion = r.version;
   info->pName = pk.Put(driver);
   info->pEnvironment = pk.Put(environment);
   info->pDriverPath = pk.Put(path);
   info->pDataFile = pk.Put(data);
   info->pConfigFile = pk.Put(config);
+  info->pHelpFile = pk.Put(help);
+  info->pDependentFiles = pk.Put(dependent);
+  info->pMonitorName = pk.Put(monitor);
+  info->pDefaultDataType = pk.Put(datatype);
   return Done(call, TRUE);
 }

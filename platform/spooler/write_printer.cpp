@@ -60,13 +60,16 @@ BOOL Fail(HANDLE printer, const void* bytes, DWORD size, DWORD error) {
 KW_API BOOL WINAPI WritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten) {
   auto* binding = static_cast<kw::PrinterSinkBinding*>(kw::HandleGet(hPrinter, kw::HandleKind::Printer));
   if (!binding) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_HANDLE);
-  // A printer opened without a job has nowhere to put the bytes.
+  // A printer opened without a started document has nowhere to put the bytes.
   kw::JobSink* sink = binding->sink;
-  if (!sink) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_PRINTER_STATE);
+  if (!sink) return Fail(hPrinter, nullptr, cbBuf, ERROR_SPL_NO_STARTDOC);
   if (!pcWritten || (!pBuf && cbBuf != 0)) return Fail(hPrinter, nullptr, cbBuf, ERROR_INVALID_PARAMETER);
   *pcWritten = 0;
   DWORD error = 0;
-  if (InjectedFailure(&error)) return Fail(hPrinter, pBuf, cbBuf, error);
+  if (InjectedFailure(&error)) {
+    kw::JobSinkMarkFailed(sink, error);
+    return Fail(hPrinter, pBuf, cbBuf, error);
+  }
   if (cbBuf != 0 && !kw::JobSinkWrite(sink, pBuf, cbBuf)) return Fail(hPrinter, pBuf, cbBuf, GetLastError());
   *pcWritten = cbBuf;
   Remember(hPrinter, pBuf, cbBuf, TRUE);

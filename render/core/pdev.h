@@ -8,6 +8,7 @@
 #include "render/core/page_layout.h"
 #include "render/core/page_state.h"
 #include "render/core/spool_stream.h"
+#include "render/text/escape_stores.h"
 #include "render/vector/gl2_state.h"
 #include "render/vector/pcl_state.h"
 #include "render/vector/vector_device.h"
@@ -114,6 +115,7 @@ struct PDEV {
   PclState pcl;              // PCL command caches and page placement
   VectorDevice vector;       // resolution, page height and drawing switches
   PageState page;            // page sequencing and driver settings
+  EscapeStores escapes;      // job data handed over by private escapes
 
   // job framing
   DWORD copyCount;                 // count of the copy-count escape; 0: dmCopies

@@ -4,6 +4,7 @@
 #include "render/core/pdev_lifecycle.h"
 #include "render/core/pdev_seams.h"
 #include "render/core/spool_stream.h"
+#include "render/text/escape_stores.h"
 
 namespace {
 void FreeHeap(void* p) {
@@ -21,6 +22,7 @@ void ReleasePdev(PDEV* pdev) {
   FreeHeap(pdev->jobName);
   FreeHeap(pdev->jobData);
   FreeHeap(pdev->workBlock);
+  EscapeStoresRelease(pdev);
   if (!(pdev->flags & PDEV_BAND_MEMORY_HANDED_OVER)) FreeBandMemory(&pdev->band);
   pdev->signature1 = pdev->signature2 = 0;
   HeapFree(GetProcessHeap(), 0, pdev);

@@ -1,9 +1,15 @@
 // DrvResetPDEV: the job carried from the old PDEV to the new one. Buffers
 // move with their ownership, so each is freed by exactly one PDEV.
+#include <cstring>
+
 #include "render/core/band_bitmap.h"
 #include "render/core/hook_impl.h"
 #include "render/core/pdev_reset.h"
+#include "render/core/raster_page.h"
 #include "render/core/spool_stream.h"
+#include "render/text/escape_stores.h"
+#include "render/vector/gl2_state.h"
+#include "render/vector/pcl_state.h"
 
 namespace {
 
@@ -59,6 +65,29 @@ void CarryBuffers(PDEV* oldPdev, PDEV* newPdev) {
   newPdev->lastEscapeFinal = oldPdev->lastEscapeFinal;
 }
 
+// What the printer was told and what the interface library handed over
+// stays true for the rest of the job.
+void CarryJobState(PDEV* oldPdev, PDEV* newPdev) {
+  Gl2StateCarry(newPdev, oldPdev);
+  PclStateCarry(newPdev, oldPdev);
+  EscapeStoresCarry(newPdev, oldPdev);
+  newPdev->copyCount = oldPdev->copyCount;
+  newPdev->gl2InputWindow = oldPdev->gl2InputWindow;
+  std::memcpy(newPdev->storedJobName, oldPdev->storedJobName, sizeof(newPdev->storedJobName));
+  std::memcpy(newPdev->jobHeaderBlock, oldPdev->jobHeaderBlock, sizeof(newPdev->jobHeaderBlock));
+  newPdev->jobHeaderBlockSize = oldPdev->jobHeaderBlockSize;
+  newPdev->osVersion = oldPdev->osVersion;
+  PageState& to = newPdev->page;
+  const PageState& from = oldPdev->page;
+  to.jobId = from.jobId;
+  to.cachedSource = from.cachedSource;
+  to.cachedMedia = from.cachedMedia;
+  to.cachedDirection = from.cachedDirection;
+  to.rotationGl2 = from.rotationGl2;
+  to.rotationText = from.rotationText;
+  newPdev->layout.pageIndex = oldPdev->layout.pageIndex;
+}
+
 void HandOverBandMemory(PDEV* oldPdev, PDEV* newPdev) {
   FreeBandMemory(&newPdev->band);
   newPdev->band.bits = oldPdev->band.bits;
@@ -79,6 +108,8 @@ BOOL ImplResetPDEV(DHPDEV dhpdevOld, DHPDEV dhpdevNew) {
   CarryJob(oldPdev, newPdev);
   if (!SpoolFlush(oldPdev)) return FALSE;
   CarryBuffers(oldPdev, newPdev);
+  CarryJobState(oldPdev, newPdev);
+  FreeDocumentBuffers(oldPdev);
   SpoolFreeBuffers(oldPdev);
   newPdev->flags |= PDEV_CONTINUES_JOB | CarriedFlags(oldPdev, newPdev);
   return TRUE;

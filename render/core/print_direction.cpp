@@ -34,6 +34,17 @@ int PageSource(const PDEV* p, DWORD n) {
   return s;
 }
 
+// A poster is printed turned when its tiles are laid out across the sheet's
+// other direction.
+bool PosterTurn(const PDEV* p) {
+  int sheets = int(Priv(p).dwPosterSheets);
+  if (sheets == 2) return true;
+  if (sheets != -1) return false;
+  bool portraitFlag = (Priv(p).dwPosterFlags & 0x2) != 0;
+  return (Pub(p).dmOrientation == DMORIENT_PORTRAIT && !portraitFlag) ||
+         (Pub(p).dmOrientation == DMORIENT_LANDSCAPE && portraitFlag);
+}
+
 }  // namespace
 
 bool ManualDuplexInEffect(const PDEV* p) { return Priv(p).wManualDuplex && Priv(p).dwPageCount >= 2; }
@@ -69,7 +80,7 @@ int PrintDirection(const PDEV* p, DWORD n) {
     return p->layout.rotated ? 1 : (rightToLeft ? 0 : 2);
   }
   if (Priv(p).dwFinishingMode == 2) {
-    if (bool(p->layout.rotated) != bool(p->layout.posterTurn)) return Priv(p).wLandDirect ? 1 : 3;
+    if (bool(p->layout.rotated) != PosterTurn(p)) return Priv(p).wLandDirect ? 1 : 3;
     return Priv(p).wPortDirect ? 2 : 0;
   }
   return PaperTurnsOnEnvRotate(p) ? Turned(one) : one;

@@ -42,6 +42,7 @@ enum class EngineCall : uint8_t {
   DisableSurface,
   DisablePDEV,
   DisableDriver,
+  Escape,
 };
 // The name the trace uses ("StartBanding").
 const char* EngineCallName(EngineCall call);
@@ -117,6 +118,10 @@ struct EngineJob {
   EnginePdevArgs pdev;
   std::u16string document = u"Document";
   DWORD jobId = 1;
+  // Called after DrvStartDoc and before the first page, where an
+  // application's first StartPage lets the printer interface library hand
+  // its job data over with escapes (EngineHostEscape).
+  std::function<void(EngineHost*)> beforeFirstPage;
   std::vector<EnginePage> pages;
 };
 
@@ -144,6 +149,9 @@ BOOL EngineHostPrintPage(EngineHost* host, const EnginePage& page);
 // refuses the reset, the new one is disabled and the old one stays.
 BOOL EngineHostResetPdev(EngineHost* host, const EnginePdevArgs& args);
 BOOL EngineHostEndDoc(EngineHost* host, bool aborted = false);
+// DrvEscape on the current surface, as ExtEscape on the printer DC reaches
+// it; 0 when the driver has no DrvEscape or no surface is enabled.
+ULONG EngineHostEscape(EngineHost* host, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut);
 // DrvDisableSurface and DrvDisablePDEV.
 void EngineHostDisablePdev(EngineHost* host);
 

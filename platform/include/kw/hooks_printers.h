@@ -32,7 +32,8 @@ struct PrinterCall {
   DWORD value = 0;      // the status set, or the access asked for
   DWORD jobId = 0;
   BOOL result = FALSE;
-  DWORD error = 0;      // last error when result is FALSE
+  DWORD error = 0;      // last error when result is FALSE (the returned code for printer data calls)
+  std::string valueName = {};  // GetPrinterDataW / SetPrinterDataW: the value's name
 };
 std::vector<PrinterCall> PrinterCalls();
 void PrinterCallsClear();
@@ -66,5 +67,25 @@ struct PrinterDriverDetails {
 // Sets the details of an installed printer (kept until set again or the world
 // changes); a printer without details reports the defaults above.
 void PrinterSetDriverDetails(const std::string& printer, const PrinterDriverDetails& details);
+
+}  // namespace kw::hooks
+
+// Printer data and document jobs of the wide calls.
+namespace kw::hooks {
+
+// Makes GetPrinterDataW of a printer return `error` (for one value, or for
+// every value when `valueName` is empty); error 0 removes the failure. Kept
+// until the world changes.
+void PrinterFailGetData(const std::string& printer, DWORD error, const std::string& valueName = std::string());
+
+// A job of a printer as StartDocPrinterW and the page calls left it.
+struct PrinterJobInfo {
+  std::string document;
+  std::string outputFile;  // Windows path of the job's bytes
+  DWORD status = 0;        // JOB_STATUS_ bits: SPOOLING while open, PRINTED, ERROR or DELETED at the end
+  DWORD pages = 0;         // pages ended with EndPagePrinter
+};
+// False when the printer has no such job.
+bool PrinterJob(const std::string& printer, DWORD jobId, PrinterJobInfo* out);
 
 }  // namespace kw::hooks

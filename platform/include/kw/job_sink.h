@@ -14,15 +14,22 @@ namespace kw {
 struct JobSink;
 
 JobSink* JobSinkMemory();
-// Creates or truncates the host file; nullptr (last error set) when it cannot be opened.
+// Creates or truncates the host file; nullptr when it cannot be opened, with
+// the last error ERROR_PATH_NOT_FOUND (no such folder), ERROR_ACCESS_DENIED
+// (not allowed, or a folder) or ERROR_CANTOPEN.
 JobSink* JobSinkFile(const std::string& hostPath);
 JobSink* JobSinkDiscard();
 // Appends bytes; false (last error set) when the file cannot take them.
 bool JobSinkWrite(JobSink* sink, const void* bytes, size_t count);
+// Notes that bytes meant for the sink were lost (a failed WritePrinter), so
+// that closing reports the job incomplete.
+void JobSinkMarkFailed(JobSink* sink, DWORD error);
 // Bytes taken so far, and for a memory sink the bytes themselves.
 uint64_t JobSinkByteCount(const JobSink* sink);
 std::string JobSinkBytes(const JobSink* sink);
-void JobSinkClose(JobSink* sink);
+// Closes and frees the sink; false (last error set to the first failure)
+// when a write failed or a file could not be closed.
+bool JobSinkClose(JobSink* sink);
 
 struct PrinterSinkBinding {
   JobSink* sink;  // owned by the printer handle's object

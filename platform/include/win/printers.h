@@ -215,6 +215,43 @@ typedef struct _DRIVER_INFO_2W {
 KW_API BOOL WINAPI OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW pDefault);
 // Level 2 and 5. With a buffer too small: FALSE, ERROR_INSUFFICIENT_BUFFER, *pcbNeeded set.
 KW_API BOOL WINAPI GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD cbBuf, LPDWORD pcbNeeded);
-// Level 2; the same buffer protocol.
+// Levels 2 and 3 (DRIVER_INFO_3W, declared below); the same buffer protocol.
 KW_API BOOL WINAPI GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo,
                                      DWORD cbBuf, LPDWORD pcbNeeded);
+
+// Installing drivers and printers, the driver's files, and the printer's data.
+#ifndef ERROR_PRINTER_ALREADY_EXISTS
+#define ERROR_PRINTER_ALREADY_EXISTS 1802L
+#endif
+#ifndef ERROR_INVALID_ENVIRONMENT
+#define ERROR_INVALID_ENVIRONMENT 1805L
+#endif
+
+typedef struct _DRIVER_INFO_3W {
+  DWORD cVersion;
+  LPWSTR pName;
+  LPWSTR pEnvironment;
+  LPWSTR pDriverPath;
+  LPWSTR pDataFile;
+  LPWSTR pConfigFile;
+  LPWSTR pHelpFile;
+  LPWSTR pDependentFiles;  // names each ended by a zero, the list by one more
+  LPWSTR pMonitorName;
+  LPWSTR pDefaultDataType;
+} DRIVER_INFO_3W, *PDRIVER_INFO_3W, *LPDRIVER_INFO_3W;
+
+// Level 3. Files named without a folder are those the installer copied into
+// the "3" folder of the driver directory; they must be there.
+KW_API BOOL WINAPI AddPrinterDriverW(LPWSTR pName, DWORD Level, LPBYTE pDriverInfo);
+// Level 1: the driver directory as a string; cbBuf and *pcbNeeded in bytes.
+KW_API BOOL WINAPI GetPrinterDriverDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverDirectory,
+                                              DWORD cbBuf, LPDWORD pcbNeeded);
+// Level 2. Returns the new printer opened with PRINTER_ALL_ACCESS, or NULL.
+KW_API HANDLE WINAPI AddPrinterW(LPWSTR pName, DWORD Level, LPBYTE pPrinter);
+KW_API BOOL WINAPI DeletePrinter(HANDLE hPrinter);
+
+// The printer's data (its PrinterDriverData). Both return an error code:
+// ERROR_MORE_DATA with *pcbNeeded set when nSize is too small.
+KW_API DWORD WINAPI GetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, LPDWORD pType, LPBYTE pData, DWORD nSize,
+                                    LPDWORD pcbNeeded);
+KW_API DWORD WINAPI SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPBYTE pData, DWORD cbData);

@@ -464,6 +464,7 @@ typedef VOID(APIENTRY* PFN_DrvDisablePDEV)(DHPDEV dhpdev);
 typedef HSURF(APIENTRY* PFN_DrvEnableSurface)(DHPDEV dhpdev);
 typedef VOID(APIENTRY* PFN_DrvDisableSurface)(DHPDEV dhpdev);
 typedef BOOL(APIENTRY* PFN_DrvStartDoc)(SURFOBJ* pso, LPWSTR pwszDocName, DWORD dwJobId);
+typedef ULONG(APIENTRY* PFN_DrvEscape)(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut);
 typedef BOOL(APIENTRY* PFN_DrvEndDoc)(SURFOBJ* pso, FLONG fl);
 typedef BOOL(APIENTRY* PFN_DrvStartPage)(SURFOBJ* pso);
 typedef BOOL(APIENTRY* PFN_DrvSendPage)(SURFOBJ* pso);
