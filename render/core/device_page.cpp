@@ -61,8 +61,8 @@ void UnitAndResolution(PDEV* p) {
 void PictureFrame(PDEV* p) {
   LONG width = p->pageSize.cx, height = p->pageSize.cy;
   long res = long(p->resolution ? p->resolution : 600);
-  Tenths(p, "\x1b*c", 'x', long((int64_t(width) + 1) * 72000 / res), FALSE);
-  Tenths(p, "\x1b*c", 'y', long(int64_t(height) * 72000 / res), TRUE);
+  Tenths(p, "\x1b*c", 'x', long((int64_t(width) + 1) * 7200 / res), FALSE);
+  Tenths(p, "\x1b*c", 'y', long(int64_t(height) * 7200 / res), TRUE);
 }
 
 void Gl2PageSetup(PDEV* p) {

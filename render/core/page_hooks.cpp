@@ -40,9 +40,10 @@ void PageDone(PDEV* p) {
 }
 
 BOOL RasterStartPage(PDEV* p) {
-  if ((p->flags & PDEV_FIRST_PAGE) && p->pageCount == 0 && (Priv(p).wStagingSelector & 0xFF)) {
-    if (!SpoolStartStaging(p)) return FALSE;
-  }
+  // Without a known printer memory (or the room to hold a page) pages are
+  // written through and only the resolution fall-back is lost.
+  if ((p->flags & PDEV_FIRST_PAGE) && p->pageCount == 0 && (Priv(p).wStagingSelector & 0xFF))
+    SpoolStartStaging(p);
   if (Collecting(p)) p->layout.pageInSheet++;
   p->flags |= PDEV_PAGE_OPEN;
   return TRUE;

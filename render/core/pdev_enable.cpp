@@ -7,6 +7,7 @@
 #include "render/core/ddi_hooks.h"
 #include "render/core/devinfo.h"
 #include "render/core/gdiinfo.h"
+#include "render/core/driver_settings.h"
 #include "render/core/hook_impl.h"
 #include "render/core/pdev_lifecycle.h"
 #include "render/core/pdev_resolution.h"
@@ -76,6 +77,7 @@ BOOL InitializePdev(PDEV* pdev, const kadu::ModelRecord* model, const DEVMODEW* 
   }
   if (pdm) kadu::MergeDevmode(&pdev->devmode, pdm, pdev->hPrinter);
   pdev->rasterMode = pdev->devmode.priv.wPrintMode != 0;
+  ReadDriverSettings(pdev);
   ChooseResolution(pdev);
   MapCustomPaper(pdev);
   pdev->devmode.dm.dmYResolution = short(WorkingResolution(pdev));

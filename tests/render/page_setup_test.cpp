@@ -180,8 +180,8 @@ TEST_F(PageSetup, DevicePageHeaderSendsSourceOnceAcrossPages) {
   EXPECT_EQ(first.rfind("\x1b&l1H", 0), 0u) << first;
   std::string size = "\x1b&l0o" + std::to_string(PageSizeValue(&p)) + "a1s6d1e";
   EXPECT_NE(first.find(size), std::string::npos) << ::testing::PrintToString(first);
-  // (4800 + 1) x 7200 / 600 and 6600 x 7200 / 600 decipoints.
-  EXPECT_NE(first.find("\x1b*c57612.0x79200.0Y"), std::string::npos) << first;
+  // (4800 + 1) x 7200 / 600 and 6600 x 7200 / 600 tenths of decipoints.
+  EXPECT_NE(first.find("\x1b*c5761.2x7920.0Y"), std::string::npos) << first;
   EXPECT_NE(first.find("\x1b%0BIP0,0,1016,1016;SC0,600,0,600;AC0,0"), std::string::npos) << first;
   p.pageCount = 1;
   ASSERT_TRUE(WriteDevicePageHeader(&p));

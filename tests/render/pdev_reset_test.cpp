@@ -4,6 +4,7 @@
 
 #include "kw/hooks_memory.h"
 #include "render/core/band_bitmap.h"
+#include "render/core/hook_impl.h"
 #include "render/core/pdev_reset.h"
 #include "tests/render/pdev_fixture.h"
 
@@ -107,6 +108,36 @@ TEST_F(PdevReset, InvalidPdevsRefused) {
   EXPECT_FALSE(ImplResetPDEV(nullptr, D(p)));
   EXPECT_FALSE(ImplResetPDEV(D(p), D(p)));
   ImplDisablePDEV(D(p));
+}
+
+}  // namespace
+}  // namespace kadu_test
+
+namespace kadu_test {
+namespace {
+
+TEST_F(PdevReset, EscapeStoresAndJobDataMoveWithTheJob) {
+  size_t live = kw::hooks::MemoryLiveBlocks();
+  PDEV* oldPdev = Make(DMDUP_SIMPLEX);
+  PDEV* newPdev = Make(DMDUP_SIMPLEX);
+  StartJob(oldPdev, 1);
+  SURFOBJ so{};
+  so.dhpdev = D(oldPdev);
+  BYTE block[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  ASSERT_EQ(ImplEscape(&so, 11011, sizeof(block), block, 0, nullptr), 1u);
+  char name[] = "Quarterly";
+  ASSERT_EQ(ImplEscape(&so, 11000, ULONG(std::strlen(name)), name, 0, nullptr), 1u);
+  DWORD copies = 5;
+  ASSERT_EQ(ImplEscape(&so, 17, sizeof(copies), &copies, 0, nullptr), 1u);
+  BYTE* stored = oldPdev->escapes.blocks[kDataBlock1].bytes;
+  ASSERT_TRUE(ImplResetPDEV(D(oldPdev), D(newPdev)));
+  EXPECT_EQ(newPdev->escapes.blocks[kDataBlock1].bytes, stored);
+  EXPECT_EQ(oldPdev->escapes.blocks[kDataBlock1].bytes, nullptr);
+  EXPECT_STREQ(newPdev->storedJobName, "Quarterly");
+  EXPECT_EQ(newPdev->copyCount, 5u);
+  ImplDisablePDEV(D(oldPdev));
+  ImplDisablePDEV(D(newPdev));
+  EXPECT_EQ(kw::hooks::MemoryLiveBlocks(), live);
 }
 
 }  // namespace
