@@ -4,18 +4,24 @@ namespace {
 LONG RoundUp32(LONG v) { return (v + 31) & ~LONG(31); }
 }  // namespace
 
-BandGeometry BandGeometryFor(SIZEL page, ULONG count, bool doubled) {
-  LONG along = doubled ? page.cy * 2 : page.cy;
+BandGeometry BandGeometryFor(SIZEL page, ULONG count, bool doubled, bool across) {
   BandGeometry g;
-  g.width = RoundUp32(page.cx);
-  g.rows = RoundUp32((along + LONG(count) - 1) / LONG(count));
+  if (across) {
+    LONG along = doubled ? page.cx * 2 : page.cx;
+    g.width = RoundUp32((along + LONG(count) - 1) / LONG(count));
+    g.rows = RoundUp32(page.cy);
+  } else {
+    LONG along = doubled ? page.cy * 2 : page.cy;
+    g.width = RoundUp32(page.cx);
+    g.rows = RoundUp32((along + LONG(count) - 1) / LONG(count));
+  }
   g.bytes = (size_t(g.rows) + 1) * size_t(g.width) / 8;
   return g;
 }
 
-BOOL AllocateBandBitmap(BandBitmap* band, SIZEL page, bool doubled, bool singleTry) {
+BOOL AllocateBandBitmap(BandBitmap* band, SIZEL page, bool doubled, bool singleTry, bool across) {
   for (ULONG count = 1; count <= kMaxBands; ++count) {
-    BandGeometry g = BandGeometryFor(page, count, doubled);
+    BandGeometry g = BandGeometryFor(page, count, doubled, across);
     void* bits = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, g.bytes);
     if (bits) {
       band->bits = static_cast<BYTE*>(bits);

@@ -14,10 +14,13 @@ struct BandGeometry {
   LONG rows;
   size_t bytes;
 };
-BandGeometry BandGeometryFor(SIZEL page, ULONG count, bool doubled);
+// `across`: the page is rendered rotated, bands are walked across it: the band
+// spans the page's height and width / count columns (the doubled extent is
+// then the width).
+BandGeometry BandGeometryFor(SIZEL page, ULONG count, bool doubled, bool across = false);
 
 // Allocates the band memory, adding bands while allocation fails and the band
 // stays at least 33 pixels wide and 9 rows high, up to kMaxBands; only one
 // try when `singleTry`. FALSE when nothing could be allocated.
-BOOL AllocateBandBitmap(BandBitmap* band, SIZEL page, bool doubled, bool singleTry);
+BOOL AllocateBandBitmap(BandBitmap* band, SIZEL page, bool doubled, bool singleTry, bool across = false);
 void FreeBandMemory(BandBitmap* band);

@@ -4,6 +4,7 @@
 #pragma once
 #include "common/devmode_record.h"
 #include "common/model_record.h"
+#include "render/core/band_state.h"
 #include "render/core/page_layout.h"
 #include "render/core/page_state.h"
 #include "render/core/spool_stream.h"
@@ -96,6 +97,7 @@ struct PDEV {
   PageLayout layout;    // logical page, sheet, N-up and poster geometry
   SIZEL pageSize;       // logical printable area, device pixels
   BandBitmap band;
+  BandState bandState;  // row layout, document buffers, band walk and fall-back
   BOOL bandReceived;     // the band memory came from the previous PDEV of a reset
   HPALETTE palette;
   WCHAR* jobName;

@@ -47,7 +47,9 @@ HSURF EnableRasterSurface(PDEV* pdev) {
   BandBitmap& band = pdev->band;
   SIZEL page = pdev->pageSize;
   bool doubled = pdev->devmode.dm.dmYResolution == 1200 && (pdev->subMode & SUBMODE_600X2400);
-  if (!band.bits && !AllocateBandBitmap(&band, page, doubled, pdev->devmode.priv.wWatermarkFlags != 0)) return nullptr;
+  if (!band.bits &&
+      !AllocateBandBitmap(&band, page, doubled, pdev->devmode.priv.wWatermarkFlags != 0, pdev->layout.rotated != FALSE))
+    return nullptr;
   band.bitmap = reinterpret_cast<HSURF>(EngCreateBitmap(band.size, band.size.cx / 8, BMF_1BPP, BMF_TOPDOWN, band.bits));
   if (band.bitmap && EngAssociateSurface(band.bitmap, pdev->hdev, kRasterHooks)) band.locked = EngLockSurface(band.bitmap);
   if (band.locked) {

@@ -12,6 +12,13 @@ enum RasterBlockKind : DWORD {
   kRasterBlockImage = 1,
   // A method-131 block: "\e*b" count "W" and the block.
   kRasterBlockPredictive = 2,
+  // One row of a page sent row by row (methods 2 and 3, set at the raster
+  // start): "\e*b" count "W" and the row's code; a count of 0 repeats the seed
+  // row with method 3 and sends a white row with method 2.
+  kRasterRowTransfer = 3,
+  // White rows of such a page: "\e*b" count "Y" (the bytes are null, the count
+  // is the number of rows); the printer's seed row becomes white.
+  kRasterRowSkip = 4,
 };
 
 struct RasterSink {

@@ -206,7 +206,10 @@ struct Parser {
     if (t.value.empty()) return;  // an omitted value counts as 0
     if (!WellFormedNumber(t.value)) {
       Problem(JobProblemKind::MalformedNumber, t.offset, "value '" + t.value + "' in " + t.Command());
-    } else if (std::fabs(std::strtod(t.value.c_str(), nullptr)) > 32767.9999) {
+    } else if (std::fabs(std::strtod(t.value.c_str(), nullptr)) > 32767.9999 &&
+               !(t.value == "32768" && (t.Command() == "*rA" || t.Command() == "*rC"))) {
+      // "\e*r32768A" and "\e*r32768C" start and end the family's fixed-block
+      // (method 131) raster pages; every other value keeps the language's range.
       Problem(JobProblemKind::NumberOutOfRange, t.offset, "value " + t.value + " in " + t.Command());
     }
   }
