@@ -88,6 +88,41 @@ void CarryJobState(PDEV* oldPdev, PDEV* newPdev) {
   newPdev->layout.pageIndex = oldPdev->layout.pageIndex;
 }
 
+bool SameSheetSetup(const PDEV* a, const PDEV* b) {
+  const DEVMODEW& x = a->devmode.dm;
+  const DEVMODEW& y = b->devmode.dm;
+  return x.dmPaperSize == y.dmPaperSize && x.dmPrintQuality == y.dmPrintQuality &&
+         x.dmDefaultSource == y.dmDefaultSource && a->layout.nupColumns == b->layout.nupColumns &&
+         a->layout.nupRows == b->layout.nupRows && a->rasterMode == b->rasterMode;
+}
+
+// A raster sheet that collects several pages either moves on to the new PDEV
+// (same paper and grid) or is sent before the job moves.
+BOOL CarrySheet(PDEV* oldPdev, PDEV* newPdev) {
+  if (!oldPdev->rasterMode || !oldPdev->layout.nupFlags) return TRUE;
+  bool turned = oldPdev->devmode.dm.dmOrientation != newPdev->devmode.dm.dmOrientation;
+  BandState& nb = newPdev->bandState;
+  if (oldPdev->layout.pageInSheet == 0) {
+    if (turned) nb.sheetTurn = nb.turnClockwise = FALSE;
+    return TRUE;
+  }
+  if (newPdev->rasterMode && newPdev->layout.nupFlags && SameSheetSetup(oldPdev, newPdev)) {
+    HandOverSheet(oldPdev, newPdev);
+    newPdev->layout.pageInSheet = oldPdev->layout.pageInSheet;
+    nb.sheetTurn = oldPdev->bandState.sheetTurn;
+    nb.turnClockwise = oldPdev->bandState.turnClockwise;
+    if (turned) {
+      nb.sheetTurn = !nb.sheetTurn;
+      nb.turnClockwise = oldPdev->devmode.dm.dmOrientation == DMORIENT_LANDSCAPE;
+    }
+    return TRUE;
+  }
+  BOOL ok = SendCollectedSheet(oldPdev);
+  oldPdev->pageCount++;
+  oldPdev->layout.pageInSheet = 0;
+  return ok;
+}
+
 void HandOverBandMemory(PDEV* oldPdev, PDEV* newPdev) {
   FreeBandMemory(&newPdev->band);
   newPdev->band.bits = oldPdev->band.bits;
@@ -106,6 +141,7 @@ BOOL ImplResetPDEV(DHPDEV dhpdevOld, DHPDEV dhpdevNew) {
   if (!PdevIsValid(oldPdev) || !PdevIsValid(newPdev) || oldPdev == newPdev) return FALSE;
   if (!(oldPdev->flags & PDEV_DOC_STARTED)) return TRUE;
   CarryJob(oldPdev, newPdev);
+  if (!CarrySheet(oldPdev, newPdev)) return FALSE;
   if (!SpoolFlush(oldPdev)) return FALSE;
   CarryBuffers(oldPdev, newPdev);
   CarryJobState(oldPdev, newPdev);
