@@ -71,7 +71,10 @@ bool DriveEngine(const JobRequest& job, const OpenJob& spool, std::string* error
     *error = "the installed rendering library cannot be loaded (" + LastErrorText() + ")";
     return false;
   }
-  kw::EngineHost* host = kw::EngineHostOpen(module);
+  kw::EngineHostOptions options;
+  if (job.enginePath == "page") options.path = kw::EnginePagePath::SendPage;
+  if (job.enginePath == "band") options.path = kw::EnginePagePath::Banding;
+  kw::EngineHost* host = kw::EngineHostOpen(module, options);
   if (!host) {
     *error = "the rendering library refused to start (" + LastErrorText() + ")";
     FreeLibrary(module);

@@ -14,6 +14,7 @@ struct JobRequest {
   int blankPages = 1;
   std::vector<PageImage> images;  // when not empty, one page each
   std::string output;             // host path
+  std::string enginePath = "auto";  // auto, page or band
 };
 
 // Writes the job stream to a temporary file beside the output and renames it

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   }
   job.blankPages = opt.pages;
   job.output = opt.output;
+  job.enginePath = opt.enginePath;
   bool ok = RunJob(job, &error);
   ReleaseModelData();
   if (!ok) return Fail(error);

@@ -7,7 +7,7 @@ namespace kadu_print {
 
 const char* UsageText() {
   return R"(Usage: kadu-print [--world DIR] [--model NAME] [--set FIELD=VALUE]... [--pages N]
-                  [--page-image FILE.pbm]... -o FILE
+                  [--page-image FILE.pbm]... [--engine-path auto|page|band] -o FILE
        kadu-print [--world DIR] [--model NAME] --list-settings
        kadu-print --list-models
 
@@ -28,6 +28,9 @@ bytes the spooler would send to the printer (PJL, PCL, HP-GL/2).
   --page-image FILE  a one-page picture (PBM, P1 or P4) printed in raster
                      graphics mode, one image pixel to one device pixel.
                      Repeatable, one page each.
+  --engine-path P    how the graphics engine hands pages over: "auto" (as
+                     the engine decides), "page" (whole pages) or "band"
+                     (the banding loop).
   --list-settings    print every setting's name, value and accepted values.
   --list-models      print the models that can be installed.
   -o FILE            the job file; written only when the whole job succeeded.
@@ -91,6 +94,14 @@ bool ParseOptions(int argc, char** argv, Options* out, std::string* error) {
       const char* v = value("-o");
       if (!v) return false;
       out->output = v;
+    } else if (a == "--engine-path") {
+      const char* v = value("--engine-path");
+      if (!v) return false;
+      out->enginePath = v;
+      if (out->enginePath != "auto" && out->enginePath != "page" && out->enginePath != "band") {
+        *error = std::string("--engine-path wants auto, page or band, not \"") + v + "\"";
+        return false;
+      }
     } else if (a == "--list-settings") {
       out->listSettings = true;
     } else if (a == "--list-models") {

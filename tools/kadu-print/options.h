@@ -13,6 +13,7 @@ struct Options {
   int pages = 1;
   std::vector<std::string> pageImages;               // --page-image FILE.pbm, one page each
   std::string output;
+  std::string enginePath = "auto";                    // auto, page or band
   bool listSettings = false;
   bool listModels = false;
   bool help = false;

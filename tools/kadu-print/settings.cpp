@@ -153,6 +153,12 @@ bool BuildJobDevmode(HANDLE printer, const std::u16string& printerName,
   }
   for (const auto& [f, v] : wanted) {
     int64_t kept = kadu::DevmodeReadField(*out, f);
+    // Fields the model checks by a rule of its own may be kept in another
+    // form (a dpi value becomes a quality level): say so, do not refuse.
+    if (kept != v && f.kind == kadu::RangeKind::Rule) {
+      std::fprintf(stderr, "kadu-print: %s=%lld is kept as %lld\n", f.name, (long long)v, (long long)kept);
+      continue;
+    }
     if (kept != v) {
       *error = std::string("the model does not accept ") + f.name + "=" + std::to_string(v) +
                " (accepted: " + Accepted(f) + "; kept " + std::to_string(kept) + ")";
