@@ -1,6 +1,7 @@
 // Page pictures printed by kadu-print in raster graphics mode decode, with
 // the independent raster decoder, to the picture itself: for each raster
-// method, on the page path and the banding loop, at 600 and true 1200 dpi.
+// method, on the page path and the banding loop, portrait and landscape, at
+// 600 and true 1200 dpi.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -61,6 +62,7 @@ struct ImageCase {
   int method;
   int scale;  // device pixels per picture pixel
   bool secondTurned;  // long-edge duplex with a duplex unit flips the even pages
+  bool landscape = false;  // the page is rendered rotated: printed rows are its columns, turned clockwise
 };
 
 class PageImage : public WorldFixture, public ::testing::WithParamInterface<ImageCase> {
@@ -136,11 +138,13 @@ TEST_P(PageImage, DecodesToThePicture) {
         // A turned picture's first black pixel is its own bottom-right corner.
         if (turned) px = pic.width - 1 - px, py = pic.height - 1 - py;
         bool want = y >= 0 && x >= 0 && pic.Get(px, py);
+        // Turned clockwise: printed row y is picture column y read bottom-up.
+        if (c.landscape) want = y >= 0 && x >= 0 && pic.Get(y, pic.height - 1 - x);
         bool have = (img.rows[r][i / 8] >> (7 - i % 8)) & 1;
         if (want != have && ++mismatches < 4) ADD_FAILURE() << "row " << r << " pixel " << i;
       }
     EXPECT_EQ(mismatches, 0);
-    EXPECT_GE(long(img.rows.size()), top + pic.height * c.scale - 1);
+    EXPECT_GE(long(img.rows.size()), top + (c.landscape ? pic.width : pic.height) * c.scale - 1);
   }
 }
 
@@ -157,6 +161,10 @@ INSTANTIATE_TEST_SUITE_P(
                                 false},
                       ImageCase{"Predictive600Page", "4550fx", "--set dmDuplex=1", "page", 131, 1, false},
                       ImageCase{"Predictive600Band", "4550fx", "--set dmDuplex=1", "band", 131, 1, false},
+                      ImageCase{"AdaptiveLandscapePage", "2630dn", "--set dmDuplex=1 --set dmOrientation=2", "page",
+                                5, 1, false, true},
+                      ImageCase{"PredictiveLandscapeBand", "4550fx", "--set dmDuplex=1 --set dmOrientation=2",
+                                "band", 131, 1, false, true},
                       // The office model's draft level is its true 1200 dpi mode.
                       ImageCase{"PredictiveTrue1200Band", "4550fx", "--set dmDuplex=1 --set dmPrintQuality=-4",
                                 "band", 131, 1, false}),
