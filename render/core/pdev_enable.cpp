@@ -64,6 +64,15 @@ BYTE* CopyWithSwappedOrientation(const DEVMODEW* pdm) {
   return copy;
 }
 
+// Reduction by scaling (scaling on in dmFields, below 100 %) is done by the
+// driver: the page grows by the factor and the drawing is mapped down.
+void ApplyScaling(PDEV* pdev) {
+  DEVMODEW& dm = pdev->devmode.dm;
+  if (!(dm.dmFields & DM_SCALE) || dm.dmScale <= 0 || dm.dmScale >= 100) return;
+  pdev->scaleFactor = DWORD(dm.dmScale) * 10;
+  dm.dmScale = 100;
+}
+
 BOOL InitializePdev(PDEV* pdev, const kadu::ModelRecord* model, const DEVMODEW* pdm, LPWSTR deviceName) {
   pdev->signature1 = pdev->signature2 = kPdevSignature;
   SpoolInit(pdev);
@@ -82,6 +91,7 @@ BOOL InitializePdev(PDEV* pdev, const kadu::ModelRecord* model, const DEVMODEW* 
   ChooseResolution(pdev);
   ApplyLayoutSettings(pdev);
   MapCustomPaper(pdev);
+  ApplyScaling(pdev);
   pdev->devmode.dm.dmYResolution = short(WorkingResolution(pdev));
   if (!ComputePaperGeometry(pdev)) {
     SetLastError(ERROR_INVALID_PARAMETER);

@@ -164,3 +164,28 @@ TEST_F(PdevWorld, DriverPathIsPerPdev) {
 
 }  // namespace
 }  // namespace kadu_test
+
+namespace kadu_test {
+namespace {
+
+TEST_F(PdevWorld, ReductionByScalingBecomesTheLayoutFactor) {
+  HANDLE h = Open(kDesk);
+  struct Case { short scale; bool on; DWORD factor; short kept; } cases[] = {
+      {50, true, 500, 100}, {99, true, 990, 100}, {100, true, 1000, 100}, {150, true, 1000, 150}, {50, false, 1000, 100},
+  };
+  for (const Case& c : cases) {
+    kadu::DriverDevmode dm = WithMode(kDesk, false);
+    dm.dm.dmScale = c.scale;
+    if (c.on) dm.dm.dmFields |= DM_SCALE;
+    else dm.dm.dmFields &= ~DWORD(DM_SCALE);
+    EnabledPdev e = Enable(kDesk, &dm, h);
+    ASSERT_NE(e.pdev, nullptr);
+    EXPECT_EQ(e.pdev->scaleFactor, c.factor) << c.scale << " " << c.on;
+    EXPECT_EQ(e.pdev->devmode.dm.dmScale, c.kept) << c.scale << " " << c.on;
+    ImplDisablePDEV(reinterpret_cast<DHPDEV>(e.pdev));
+  }
+  ClosePrinter(h);
+}
+
+}  // namespace
+}  // namespace kadu_test
