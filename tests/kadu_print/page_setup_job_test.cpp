@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 namespace kadu_test {
 namespace {
 
-// What one page set up: "o<direction>", "H<source>", "A<size>" and
-// "G<side>" in the order written; pages end at form feeds.
+// What one page set up: "o<direction>", "H<source>", "M<media name>",
+// "A<size>" and "G<side>" in the order written; pages end at form feeds.
 std::vector<std::string> PageSetups(const std::string& job) {
   JobParse parse = ParseJob(job);
   std::vector<std::string> pages(1);
@@ -38,6 +38,8 @@ std::vector<std::string> PageSetups(const std::string& job) {
     if (t.parameterized == '&' && t.group == 'l' && (term == 'O' || term == 'H' || term == 'A'))
       pages.back() += std::string(1, term == 'O' ? 'o' : term) + t.value + " ";
     if (t.parameterized == '&' && t.group == 'a' && term == 'G') pages.back() += "G" + t.value + " ";
+    // Media type by name: "\e&n#Wd" + name.
+    if (t.parameterized == '&' && t.group == 'n' && term == 'W') pages.back() += "M" + t.data.substr(1) + " ";
   }
   if (pages.back().empty()) pages.pop_back();
   for (std::string& p : pages)
@@ -83,27 +85,34 @@ TEST_P(PageSequence, SetsUpEachSheet) {
   EXPECT_EQ(PageSetups(job), c.expected);
 }
 
-// A4 is PCL size 26; tray 1 is PCL source 1.
+// A4 is PCL size 26, Letter 2; tray 1 is PCL source 1, tray 3 (259) source 5.
+// Plain paper from a tray is the media type without a name ("M").
 INSTANTIATE_TEST_SUITE_P(
     Table, PageSequence,
     ::testing::Values(
-        SequenceCase{"SimplexSourceOnce", "--set dmDuplex=1", 3, {"H1 o0 A26", "o0", "o0"}},
-        SequenceCase{"LongEdgeDuplexSides", "--set dmDuplex=2", 3, {"H1 o0 A26 G1", "o0 G0", "o0 G0"}},
+        SequenceCase{"SimplexSourceOnce", "--set dmDuplex=1", 3, {"H1 M o0 A26", "o0", "o0"}},
+        SequenceCase{"LongEdgeDuplexSides", "--set dmDuplex=2", 3, {"H1 M o0 A26 G1", "o0 G0", "o0 G0"}},
         SequenceCase{"Landscape", "--set dmDuplex=1 --set dmOrientation=2 --set wLandDirect=0", 2,
-                     {"H1 o3 A26", "o3"}},
+                     {"H1 M o3 A26", "o3"}},
         SequenceCase{"LandscapeDirect", "--set dmDuplex=1 --set dmOrientation=2 --set wLandDirect=1", 2,
-                     {"H1 o1 A26", "o1"}},
-        SequenceCase{"PortraitReversed", "--set dmDuplex=1 --set wPortDirect=1", 2, {"H1 o2 A26", "o2"}},
+                     {"H1 M o1 A26", "o1"}},
+        SequenceCase{"PortraitReversed", "--set dmDuplex=1 --set wPortDirect=1", 2, {"H1 M o2 A26", "o2"}},
         // First half turned; the notice before the second half. Every page
         // of a manual-duplex job is fed again: source, and with it size.
         SequenceCase{"ManualDuplexFromTray",
                      "--set dmDuplex=3 --set wManualDuplex=1 --set dwPageCount=4", 4,
-                     {"H1 o2 A26", "H1 o2 A26", "N H1 o0 A26", "H1 o0 A26"}},
+                     {"H1 M o2 A26", "H1 M o2 A26", "N H1 M o0 A26", "H1 M o0 A26"}},
         // Two pages to a sheet side, turned sheets, front and back.
-        SequenceCase{"BookletSheets", "--set dwFinishingMode=1", 4, {"H1 o3 A26 G1", "o1 G0"}},
-        SequenceCase{"FourUpOneSheet", "--set dmDuplex=1 --set dwMultipage=2", 6, {"H1 o0 A26", "o0"}},
+        SequenceCase{"BookletSheets", "--set dwFinishingMode=1", 4, {"H1 M o3 A26 G1", "o1 G0"}},
+        SequenceCase{"FourUpOneSheet", "--set dmDuplex=1 --set dwMultipage=2", 6, {"H1 M o0 A26", "o0"}},
+        SequenceCase{"LetterFromTray3", "--model 4550fx --set dmDuplex=1 --set dmPaperSize=1 --set dmDefaultSource=259",
+                     2, {"H5 M o0 A2", "o0"}},
+        // Manual feed is PCL source 2 on a model without a separate multi-purpose tray.
+        SequenceCase{"ManualFeed", "--set dmDuplex=1 --set dmDefaultSource=4", 2, {"H2 M o0 A26", "o0"}},
+        SequenceCase{"TransparencyMedia", "--set dmDuplex=1 --set wMediaType=6", 2,
+                     {"H1 MTransparency o0 A26", "o0"}},
         SequenceCase{"PosterTwoSheetsTurned", "--set dmDuplex=1 --set dwFinishingMode=2 --set wLandDirect=1", 2,
-                     {"H1 o1 A26", "o1"}}),
+                     {"H1 M o1 A26", "o1"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
