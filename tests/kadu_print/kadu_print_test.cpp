@@ -114,6 +114,7 @@ TEST_P(Failures, SayWhyInOneLineAndLeaveNoOutput) {
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   EXPECT_EQ(r.err.rfind("kadu-print: ", 0), 0u) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   EXPECT_FALSE(fs::exists(Out("job.prn")));
   for (const auto& e : fs::directory_iterator(dir_))
     EXPECT_EQ(e.path().filename().string().find(".partial"), std::string::npos) << e.path();

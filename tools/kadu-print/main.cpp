@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
   Options opt;
   std::string error;
   if (!ParseOptions(argc, argv, &opt, &error)) {
-    std::fprintf(stderr, "kadu-print: %s\n%s", error.c_str(), UsageText());
+    if (error.find("--help") == std::string::npos) error += " (see --help)";
+    std::fprintf(stderr, "kadu-print: %s\n", error.c_str());
     return 2;
   }
   if (opt.help) {
