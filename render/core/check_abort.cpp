@@ -8,7 +8,7 @@ BOOL CheckAbort(PDEV* pdev, SURFOBJ* pso) {
   if (!pdev || (pdev->flags & PDEV_WRITE_ERROR)) return FALSE;
   if (EngCheckAbort(pso)) {
     WriteEscape(pdev, "\x1B" "E", 0, nullptr, TRUE);  // printer reset
-    NoteResetWritten(pdev);
+    NotePrinterResetWritten(pdev);
     return FALSE;
   }
   return TRUE;

@@ -28,7 +28,7 @@ void Escape(PDEV* p, const char* prefix, char terminator, long value, BOOL final
 
 void NoticeSequence(PDEV* p, BOOL resolutionLines, const char* side) {
   Put(p, "\x1b%-12345X@PJL\r\n");
-  NoteUelWritten(p);
+  NotePrinterResetWritten(p);
   if (resolutionLines) WriteResolutionLines(p);
   if (side) {
     Put(p, "@PJL SET QELNOTIFYPAPERSIDE=");
@@ -37,7 +37,7 @@ void NoticeSequence(PDEV* p, BOOL resolutionLines, const char* side) {
   }
   Put(p, "@PJL ENTER LANGUAGE=PCL\n");
   Put(p, "\x1b" "E");
-  NoteResetWritten(p);
+  NotePrinterResetWritten(p);
 }
 
 bool LongEdgeFed(const PDEV* p) {

@@ -351,8 +351,7 @@ void WriteCopiesAndDuplex(PDEV* pdev) {
   Duplex(pdev);
 }
 
-void NoteUelWritten(PDEV* pdev) { PrinterReset(pdev); }
-void NoteResetWritten(PDEV* pdev) { PrinterReset(pdev); }
+void NotePrinterResetWritten(PDEV* pdev) { PrinterReset(pdev); }
 
 int JobCopyCount(const PDEV* pdev) {
   if (pdev->copyCount) return pdev->copyCount > 99 ? 99 : int(pdev->copyCount);

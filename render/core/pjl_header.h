@@ -25,5 +25,4 @@ void WriteOutputBinCommand(PDEV* pdev);  // the paper path "\e/l#O" of the outpu
 void WriteCopiesAndDuplex(PDEV* pdev);   // copy count (when the printer copies) and duplex
 // After writing a UEL or "\eE" anywhere: the printer holds no paper, source,
 // media or HP-GL/2 state the driver told it.
-void NoteUelWritten(PDEV* pdev);
-void NoteResetWritten(PDEV* pdev);
+void NotePrinterResetWritten(PDEV* pdev);

@@ -15,12 +15,12 @@ BOOL WriteJobTrailer(PDEV* pdev, BOOL deviceMode) {
   }
   SetGL2Context(pdev, FALSE);
   WriteEscapeString(pdev, "\x1b" "E", nullptr, nullptr);
-  NoteResetWritten(pdev);
+  NotePrinterResetWritten(pdev);
   WriteEscapeString(pdev, "\x1b%-12345X@PJL\r\n", nullptr, nullptr);
   WriteEscapeString(pdev, "@PJL RDYMSG DISPLAY = \"\"\n", nullptr, nullptr);
   WriteEscapeString(pdev, "@PJL EOJ NAME = \"End \"\n", nullptr, nullptr);
   WriteEscapeString(pdev, "\x1b%-12345X", nullptr, nullptr);
-  NoteUelWritten(pdev);
+  NotePrinterResetWritten(pdev);
   ResetEscapeCombining(pdev);
   return TRUE;
 }

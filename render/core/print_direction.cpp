@@ -4,6 +4,7 @@
 #include "common/paper_table.h"
 #include "render/core/pdev.h"
 #include "render/core/pjl_source_media.h"
+#include "render/core/poster_geometry.h"
 
 namespace {
 
@@ -32,17 +33,6 @@ int PageSource(const PDEV* p, DWORD n) {
   if (s >= 512 && s <= 520) return 7;
   if ((s == 521 || s == 522) && ModelHas(p, kadu::kEnvMode)) return 7;
   return s;
-}
-
-// A poster is printed turned when its tiles are laid out across the sheet's
-// other direction.
-bool PosterTurn(const PDEV* p) {
-  int sheets = int(Priv(p).dwPosterSheets);
-  if (sheets == 2) return true;
-  if (sheets != -1) return false;
-  bool portraitFlag = (Priv(p).dwPosterFlags & 0x2) != 0;
-  return (Pub(p).dmOrientation == DMORIENT_PORTRAIT && !portraitFlag) ||
-         (Pub(p).dmOrientation == DMORIENT_LANDSCAPE && portraitFlag);
 }
 
 }  // namespace
@@ -80,7 +70,8 @@ int PrintDirection(const PDEV* p, DWORD n) {
     return p->layout.rotated ? 1 : (rightToLeft ? 0 : 2);
   }
   if (Priv(p).dwFinishingMode == 2) {
-    if (bool(p->layout.rotated) != PosterTurn(p)) return Priv(p).wLandDirect ? 1 : 3;
+    if (bool(p->layout.rotated) != bool(PosterTurnOf(Priv(p).dwPosterSheets, Priv(p).dwPosterFlags,
+                                                       Pub(p).dmOrientation == DMORIENT_LANDSCAPE))) return Priv(p).wLandDirect ? 1 : 3;
     return Priv(p).wPortDirect ? 2 : 0;
   }
   return PaperTurnsOnEnvRotate(p) ? Turned(one) : one;

@@ -22,6 +22,20 @@ class NupSheet : public VectorFixture {
     pdev_.halftoneCell = 8;
     pdev_.devmode.priv.dwPageBorder = border;
   }
+  // Two portrait pages side by side on a landscape A4 sheet at 1200 dpi,
+  // framed.
+  void LandscapeTwoUpAt1200(BOOL true1200) {
+    PageLayout& l = pdev_.layout;
+    l.nupFlags = LAYOUT_NUP | LAYOUT_NUP_TURNED;
+    l.rotated = TRUE;
+    l.nupColumns = 1;
+    l.nupRows = 2;
+    l.nupCell = SIZEL{6816, 9352};
+    l.sheetSize = SIZEL{9920, 14032};
+    pdev_.halftoneCell = 12;
+    pdev_.devmode.priv.dwPageBorder = 1;
+    VectorSetDevice(&pdev_, 1200, true1200, FALSE);
+  }
 };
 
 TEST_F(NupSheet, OffWritesOnlyTheFormFeed) {
@@ -96,17 +110,7 @@ TEST_F(NupSheet, FourUpPortraitFrameIsTwoCellsWide) {
 }
 
 TEST_F(NupSheet, ThickLinesAt1200OnLandscapeSheet) {
-  // Two portrait pages side by side on a landscape A4 sheet at 1200 dpi.
-  PageLayout& l = pdev_.layout;
-  l.nupFlags = LAYOUT_NUP | LAYOUT_NUP_TURNED;
-  l.rotated = TRUE;
-  l.nupColumns = 1;
-  l.nupRows = 2;
-  l.nupCell = SIZEL{6816, 9352};
-  l.sheetSize = SIZEL{9920, 14032};
-  pdev_.halftoneCell = 12;
-  pdev_.devmode.priv.dwPageBorder = 1;
-  VectorSetDevice(&pdev_, 1200, FALSE, FALSE);
+  LandscapeTwoUpAt1200(FALSE);
   EXPECT_TRUE(FinishNupSheet(&pdev_));
   // Frame 14032 x (9920 + 1) at 1200; AC 9920 mod 12 = 8; the separator at
   // x 6816, again at 6815 and 6817: PE pair (0, -9919).
@@ -120,16 +124,7 @@ TEST_F(NupSheet, ThickLinesAt1200OnLandscapeSheet) {
 }
 
 TEST_F(NupSheet, True1200DrawsThinLines) {
-  PageLayout& l = pdev_.layout;
-  l.nupFlags = LAYOUT_NUP | LAYOUT_NUP_TURNED;
-  l.rotated = TRUE;
-  l.nupColumns = 1;
-  l.nupRows = 2;
-  l.nupCell = SIZEL{6816, 9352};
-  l.sheetSize = SIZEL{9920, 14032};
-  pdev_.halftoneCell = 12;
-  pdev_.devmode.priv.dwPageBorder = 1;
-  VectorSetDevice(&pdev_, 1200, TRUE, FALSE);
+  LandscapeTwoUpAt1200(TRUE);
   EXPECT_TRUE(FinishNupSheet(&pdev_));
   std::string out = Out();
   EXPECT_EQ(out.find("PU1,9919"), std::string::npos);

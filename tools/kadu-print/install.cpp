@@ -74,17 +74,17 @@ bool CopyDriverFiles(const std::u16string& dir, std::string* error) {
   return true;
 }
 
-std::u16string MultiString(std::initializer_list<const char*> names) {
+// The driver's dependent files: the data files and the dither table module.
+std::u16string DependentFiles() {
   std::u16string out;
-  for (const char* n : names) out += kw::Widen(n) + u'\0';
-  return out + u'\0';
+  for (const char* n : kDataFiles) out += kw::Widen(n) + u'\0';
+  return out + u"KADUDITH.DLL" + u'\0' + u'\0';
 }
 
 bool AddDriver(const std::u16string& driver, std::string* error) {
   std::u16string name = driver, env = kEnvironment, path = u"KADU_UM.DLL", data = u"KADU.DAT",
                  config = u"KADU_UM.DLL", help = u"", monitor = u"", type = u"RAW";
-  std::u16string deps = MultiString({"KADU.DAT", "KADUPAPR.INI", "KADUWMRK.INI", "QELKADU.CAP", "K2630.INI",
-                                     "K4550.INI", "K4550C.INI", "KJ3100.INI", "KADUDITH.DLL"});
+  std::u16string deps = DependentFiles();
   DRIVER_INFO_3W info{};
   info.cVersion = 3;
   info.pName = name.data();
